@@ -1,0 +1,44 @@
+// The settings file: an INI file read and written through the system's
+// profile-string functions, in the ANSI code page.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace plum {
+
+// Section and key names of the settings file.
+inline constexpr wchar_t kSectionPath[] = L"PATH";
+inline constexpr wchar_t kSectionCheck[] = L"CHECK";
+inline constexpr wchar_t kKeyTop[] = L"TOP";
+
+// Reads one value (at most 1023 bytes of it in the ANSI code page). A missing
+// file, section or key reads as the empty string.
+std::wstring ReadSetting(const std::wstring& section, const std::wstring& key,
+                         const std::wstring& file);
+
+struct SettingRead {
+  std::wstring value;
+  // False when the value read empty and the default could not be stored, so
+  // `value` is the default the caller passed rather than what the file holds.
+  bool stored = true;
+};
+
+// Reads one value, first writing `defaultValue` when it reads empty. The value
+// is read again after the write, so the caller gets what the file now holds.
+SettingRead ReadSettingOrDefault(const std::wstring& section, const std::wstring& key,
+                                 const std::wstring& file, const std::wstring& defaultValue);
+
+struct SettingWrite {
+  bool ok = true;
+  // Why it failed, in the system's words or naming the character the ANSI
+  // code page cannot hold.
+  std::wstring reason;
+};
+
+// Writes one value. An empty value leaves the key with nothing after "=".
+SettingWrite WriteSetting(const std::wstring& section, const std::wstring& key,
+                          const std::wstring& value, const std::wstring& file);
+
+}  // namespace plum

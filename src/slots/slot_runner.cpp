@@ -1,0 +1,122 @@
+#include "slots/slot_runner.h"
+
+#include <vector>
+
+#include "common/handles.h"
+#include "common/text.h"
+#include "slots/slot_script.h"
+
+namespace plum {
+namespace {
+
+BOOL WINAPI IgnoreInterrupts(DWORD event) {
+  return event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT;
+}
+
+std::wstring WindowTitle(HWND hwnd) {
+  const int length = GetWindowTextLengthW(hwnd);
+  if (length <= 0) return {};
+  std::wstring title(static_cast<size_t>(length) + 1, L'\0');
+  title.resize(static_cast<size_t>(GetWindowTextW(hwnd, title.data(), length + 1)));
+  return title;
+}
+
+struct TitleSearch {
+  const std::wstring* title;
+  bool prefix;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK FindMatch(HWND hwnd, LPARAM param) {
+  auto* search = reinterpret_cast<TitleSearch*>(param);
+  if (!IsWindowVisible(hwnd)) return TRUE;
+  if (!TitleMatches(WindowTitle(hwnd), *search->title, search->prefix)) return TRUE;
+  search->found = hwnd;
+  return FALSE;
+}
+
+void BringToFront(HWND hwnd) {
+  if (IsIconic(hwnd)) ShowWindow(hwnd, SW_RESTORE);
+  SetForegroundWindow(hwnd);
+}
+
+}  // namespace
+
+bool Console::Open() {
+  if (open_) return true;
+  if (!AllocConsole()) return false;
+  open_ = true;
+  SetConsoleCtrlHandler(IgnoreInterrupts, TRUE);
+  return true;
+}
+
+void Console::Close() {
+  if (!open_) return;
+  SetConsoleCtrlHandler(IgnoreInterrupts, FALSE);
+  FreeConsole();
+  open_ = false;
+}
+
+void CloseConsoleAndEnd(Console& console) {
+  console.Close();
+  ExitProcess(0);
+}
+
+std::wstring ActivationTitleAfter(std::wstring_view toolCommand) {
+  if (toolCommand.size() > 8) return std::wstring(toolCommand.substr(0, 6));
+  return std::wstring(toolCommand);
+}
+
+bool TitleMatches(std::wstring_view windowTitle, std::wstring_view activationTitle, bool prefix) {
+  if (activationTitle.empty()) return false;
+  if (prefix ? windowTitle.size() < activationTitle.size()
+             : windowTitle.size() != activationTitle.size())
+    return false;
+  return CompareStringOrdinal(windowTitle.data(), static_cast<int>(activationTitle.size()),
+                              activationTitle.data(), static_cast<int>(activationTitle.size()),
+                              TRUE) == CSTR_EQUAL;
+}
+
+HWND FindWindowByTitle(const std::wstring& title) {
+  for (bool prefix : {false, true}) {
+    TitleSearch search{&title, prefix};
+    EnumWindows(FindMatch, reinterpret_cast<LPARAM>(&search));
+    if (search.found) return search.found;
+  }
+  return nullptr;
+}
+
+RunOutcome RunSlot(int slot, const std::wstring& appFolder, const std::wstring& toolCommand,
+                   std::wstring& activationTitle) {
+  HWND target = FindWindowByTitle(activationTitle);
+  if (!target) target = GetConsoleWindow();
+  if (target) BringToFront(target);
+
+  const std::wstring script = SlotScriptPath(appFolder, slot);
+  // Quoted, so that a space in the app folder cannot make the system try a
+  // shorter path ("C:\Program.exe") first.
+  std::wstring commandLine = L"\"" + script + L"\"";
+  std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
+  buffer.push_back(L'\0');
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_SHOWNORMAL;
+  PROCESS_INFORMATION process = {};
+  if (GetFileAttributesW(script.c_str()) == INVALID_FILE_ATTRIBUTES ||
+      !CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process)) {
+    const DWORD error = GetLastError();
+    std::wstring message = L"スクリプト " + script + L" を起動できません。\n" + SystemMessage(error);
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+      message += L"\nこのスロットにはまだファイルがドロップされていません。";
+    return {false, message};
+  }
+  KernelHandle processHandle(process.hProcess);
+  KernelHandle threadHandle(process.hThread);
+
+  activationTitle = ActivationTitleAfter(toolCommand);
+  return {};
+}
+
+}  // namespace plum

@@ -1,0 +1,31 @@
+#!/bin/bash
+# Runs a command inside the Wine test bed: a private prefix under the build
+# folder (created on first use), drive D: mapped for the other-drive tests, a
+# wineserver kept alive for the whole command, and a virtual display when
+# there is no real one.
+#   tests/wine-session.sh ctest --preset win64
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build="${PLUM_BUILD_DIR:-$root/build/win64}"
+export WINEPREFIX="${WINEPREFIX:-$build/wineprefix}"
+export LC_ALL=ja_JP.UTF-8 WINEDEBUG="${WINEDEBUG:--all}"
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+
+if [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+fi
+
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  mkdir -p "$WINEPREFIX"
+  wineboot -i >/dev/null 2>&1
+  wineserver -w
+fi
+mkdir -p "$build/drive_d"
+ln -sfn "$build/drive_d" "$WINEPREFIX/dosdevices/d:"
+
+wineserver -p
+# Start Wine's own services now, with no test's output pipe for them to
+# inherit (a runner would otherwise wait for them to close it).
+wine cmd /c exit </dev/null >/dev/null 2>&1
+trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
+"$@"
