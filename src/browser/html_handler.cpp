@@ -1,0 +1,148 @@
+#include "browser/html_handler.h"
+
+#include <algorithm>
+#include <string_view>
+#include <vector>
+
+#include "common/handles.h"
+#include "common/text.h"
+#include "homepage.h"
+
+namespace plum {
+namespace {
+
+// The registry's limit for the values we read, terminating NUL included.
+constexpr DWORD kValueBufferSize = 1024;
+
+std::wstring ExpandVariables(const std::wstring& text) {
+  DWORD size = ExpandEnvironmentStringsW(text.c_str(), nullptr, 0);
+  for (int attempt = 0; size > 0 && attempt < 4; ++attempt) {
+    std::wstring expanded(size, L'\0');
+    const DWORD needed = ExpandEnvironmentStringsW(text.c_str(), expanded.data(), size);
+    if (needed == 0) break;
+    if (needed <= size) {
+      expanded.resize(needed - 1);
+      return expanded;
+    }
+    size = needed;  // a variable grew in between
+  }
+  return text;
+}
+
+bool IsPlaceholder(wchar_t c) { return c == L'1' || c == L'L' || c == L'l' || c == L'*'; }
+
+// Appends `text` as the inside of a quoted argument, so that the usual
+// command line rules give it back unchanged: backslashes before a quote, and
+// before the closing quote when `closingQuoteFollows`, are doubled.
+void AppendQuotedContent(std::wstring& out, const std::wstring& text, bool closingQuoteFollows) {
+  size_t backslashes = 0;
+  for (wchar_t c : text) {
+    if (c == L'\\') {
+      ++backslashes;
+      continue;
+    }
+    if (c == L'"') {
+      out.append(backslashes * 2 + 1, L'\\');
+    } else {
+      out.append(backslashes, L'\\');
+    }
+    backslashes = 0;
+    out += c;
+  }
+  out.append(closingQuoteFollows ? backslashes * 2 : backslashes, L'\\');
+}
+
+}  // namespace
+
+std::wstring ReadRegistryString(HKEY root, const std::wstring& subKey,
+                                const std::wstring& valueName) {
+  const Encoded key = EncodeText(subKey, CP_ACP);
+  const Encoded name = EncodeText(valueName, CP_ACP);
+  if (!key.ok() || !name.ok()) return {};
+  HKEY opened = nullptr;
+  if (RegOpenKeyA(root, key.bytes.c_str(), &opened) != ERROR_SUCCESS) return {};
+  // With an empty sub-key the system hands back `root` itself: not ours to close.
+  RegKey owned(opened != root ? opened : nullptr);
+
+  char buffer[kValueBufferSize] = {};
+  DWORD size = kValueBufferSize;
+  DWORD type = REG_NONE;
+  if (RegQueryValueExA(opened, name.bytes.c_str(), nullptr, &type,
+                       reinterpret_cast<BYTE*>(buffer), &size) != ERROR_SUCCESS)
+    return {};
+  if (type != REG_SZ && type != REG_EXPAND_SZ) return {};
+  std::string_view bytes(buffer, std::min(size, kValueBufferSize));
+  bytes = bytes.substr(0, bytes.find('\0'));
+  std::wstring text = DecodeText(bytes, CP_ACP);
+  if (type == REG_EXPAND_SZ) text = ExpandVariables(text);
+  return text;
+}
+
+std::wstring ProgramHelpPath(const std::wstring& appFolder) { return appFolder + L"help.html"; }
+
+std::wstring LibraryHelpPath(const std::wstring& appFolder) {
+  return appFolder + L"help/index.html";
+}
+
+std::wstring AuthorPageLink() { return std::wstring(kAuthorHomepage) + L"/"; }
+
+std::wstring BrowserCommandLine(const std::wstring& command, const std::wstring& document) {
+  std::wstring line;
+  bool inQuotes = false;
+  bool placed = false;
+  for (size_t i = 0; i < command.size(); ++i) {
+    const wchar_t c = command[i];
+    if (c == L'%' && i + 1 < command.size() && IsPlaceholder(command[i + 1])) {
+      ++i;
+      if (inQuotes) {
+        const bool closing = i + 1 < command.size() && command[i + 1] == L'"';
+        AppendQuotedContent(line, document, closing);
+      } else {
+        line += L'"';
+        AppendQuotedContent(line, document, true);
+        line += L'"';
+      }
+      placed = true;
+      continue;
+    }
+    if (c == L'"') inQuotes = !inQuotes;
+    line += c;
+  }
+  if (!placed) {
+    line += L" \"";
+    AppendQuotedContent(line, document, true);
+    line += L'"';
+  }
+  return line;
+}
+
+BrowserOutcome OpenInBrowser(const std::wstring& document) {
+  const std::wstring failure = document + L" を開けません。\n";
+  const std::wstring fileClass = ReadRegistryString(HKEY_CLASSES_ROOT, L".html", L"");
+  std::wstring command;
+  if (!fileClass.empty())
+    command = ReadRegistryString(HKEY_CLASSES_ROOT, fileClass + L"\\shell\\open\\command", L"");
+  if (command.empty())
+    return {false, failure + L".html ファイルに関連付けられたプログラムがありません。"
+                             L"ブラウザーを既定のプログラムに設定してください。"};
+
+  const std::wstring commandLine = BrowserCommandLine(command, document);
+  std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
+  buffer.push_back(L'\0');
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_SHOWNORMAL;
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process)) {
+    const DWORD error = GetLastError();
+    return {false, failure + L".html ファイルに関連付けられたプログラム " + command +
+                       L" を起動できません。\n" + SystemMessage(error)};
+  }
+  KernelHandle processHandle(process.hProcess);
+  KernelHandle threadHandle(process.hThread);
+  return {};
+}
+
+}  // namespace plum

@@ -1,0 +1,46 @@
+// Opening documents and web pages in the program the system associates with
+// ".html" files, and where the help documents live.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace plum {
+
+// The string stored in a registry value, or empty when the key cannot be
+// opened or the value cannot be read. Read through the ANSI functions, so
+// the key, the value name and the text pass through the ANSI code page; a
+// value longer than 1023 bytes in that code page reads as empty. Values of
+// type REG_EXPAND_SZ come back with their %NAME% variables expanded; values
+// that are not text read as empty.
+std::wstring ReadRegistryString(HKEY root, const std::wstring& subKey,
+                                const std::wstring& valueName);
+
+// The help documents, from the program's folder (which ends in a backslash).
+std::wstring ProgramHelpPath(const std::wstring& appFolder);  // "help.html"
+std::wstring LibraryHelpPath(const std::wstring& appFolder);  // "help/index.html"
+
+// The author's web page as the About window opens it: the address with a
+// closing slash. The address without it is kAuthorHomepage in "homepage.h".
+std::wstring AuthorPageLink();
+
+// The command line that opens `document` with the registered open command
+// `command`: each %1, %L or %* in it becomes the document as one argument
+// (in double quotes, unless the placeholder already stands inside quotes);
+// with no placeholder the quoted document is added after one space.
+std::wstring BrowserCommandLine(const std::wstring& command, const std::wstring& document);
+
+struct BrowserOutcome {
+  bool ok = true;
+  std::wstring message;  // for the user, in Japanese, when !ok
+};
+
+// Starts the program associated with ".html" on `document` (a file path or
+// a web address) and returns without waiting for it. The association is
+// looked up again at every call. Nothing is started when no program is
+// associated or its command cannot be started; the message then names the
+// document and the reason.
+BrowserOutcome OpenInBrowser(const std::wstring& document);
+
+}  // namespace plum
