@@ -18,10 +18,22 @@ fi
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   mkdir -p "$WINEPREFIX"
   wineboot -i >/dev/null 2>&1
+  # Wine draws the window frames itself, as Windows does, so captions and
+  # close boxes are there to see and click without a window manager.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
   wineserver -w
 fi
 mkdir -p "$build/drive_d"
 ln -sfn "$build/drive_d" "$WINEPREFIX/dosdevices/d:"
+
+# Linux tools the GUI tests start from Windows code (pointer and keys, screen
+# shots): Wine runs a Linux program reached through a name ending in ".exe".
+tools="$build/test_tools"
+mkdir -p "$tools"
+for tool in xdotool import; do
+  if command -v "$tool" >/dev/null; then ln -sfn "$(command -v "$tool")" "$tools/$tool.exe"; fi
+done
+export PLUM_TEST_TOOLS="Z:${tools//\//\\}"
 
 wineserver -p
 # Start Wine's own services now, with no test's output pipe for them to

@@ -13,6 +13,15 @@ inline constexpr wchar_t kSectionPath[] = L"PATH";
 inline constexpr wchar_t kSectionCheck[] = L"CHECK";
 inline constexpr wchar_t kKeyTop[] = L"TOP";
 
+// The key of each tool slot's command in section PATH, and the command a
+// slot gets when the file has none.
+inline constexpr const wchar_t* kSlotKeys[3] = {L"INDEX_APPLET", L"INDEX_APP", L"INDEX_COMPILE"};
+inline constexpr const wchar_t* kDefaultToolCommands[3] = {L"appletviewer", L"java", L"javac"};
+inline constexpr wchar_t kDefaultTop[] = L"1";
+
+// The settings file's name in the app folder.
+inline constexpr wchar_t kSettingsFileName[] = L"plum_dock.ini";
+
 // Reads one value (at most 1023 bytes of it in the ANSI code page). A missing
 // file, section or key reads as the empty string.
 std::wstring ReadSetting(const std::wstring& section, const std::wstring& key,

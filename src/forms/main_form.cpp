@@ -1,0 +1,226 @@
+#include "forms/main_form.h"
+
+#include <commctrl.h>
+
+#include "res/resource.h"
+#include "slots/slot_script.h"
+
+namespace plum {
+namespace {
+
+constexpr wchar_t kClassName[] = L"PlumDockMainForm";
+constexpr wchar_t kCaption[] = L"ＰＬＵＭ　ＤＯＣＫ";
+constexpr int kClientWidth = 146;  // the row of three 50-pixel images overlapping by 2
+constexpr int kClientHeight = 51;  // one pixel taller than the images
+constexpr int kImageSize = 50;
+constexpr int kImageStep = 48;
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr UINT kDropMessage = WM_APP + 1;  // wParam: the slot
+// Position and size stay; the window is shown but not activated.
+constexpr UINT kTopmostFlags = SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_SHOWWINDOW;
+
+HMENU BuildMenu() {
+  HMENU bar = CreateMenu();
+  HMENU menu = CreatePopupMenu();
+  AppendMenuW(menu, MF_STRING, kCmdSetting, L"設定");
+  AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(menu, MF_STRING, kCmdEnding, L"終了");
+  HMENU info = CreatePopupMenu();
+  AppendMenuW(info, MF_STRING, kCmdVersion, L"バージョン");
+  HMENU help = CreatePopupMenu();
+  AppendMenuW(help, MF_STRING, kCmdHelpPro, L"本体");
+  AppendMenuW(help, MF_STRING, kCmdHelpLib, L"ライブラリ");
+  AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(menu), L"メニュー");
+  AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(info), L"情報");
+  AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(help), L"ヘルプ");
+  return bar;
+}
+
+bool IsOwnWindow(HWND other) {
+  return other && GetWindowThreadProcessId(other, nullptr) == GetCurrentThreadId();
+}
+
+}  // namespace
+
+bool MainForm::Create(HINSTANCE instance, SetForm& settings, const std::wstring& appFolder) {
+  instance_ = instance;
+  settings_ = &settings;
+  appFolder_ = appFolder;
+
+  smallIcon_.reset(static_cast<HICON>(
+      LoadImageW(instance, MAKEINTRESOURCEW(IDI_PLUM_DOCK), IMAGE_ICON, 16, 16, 0)));
+  // The big icon is the 16-pixel drawing doubled.
+  if (smallIcon_)
+    bigIcon_.reset(static_cast<HICON>(CopyImage(smallIcon_.get(), IMAGE_ICON, 32, 32, 0)));
+
+  WNDCLASSEXW wc = {};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = WindowProc;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = kClassName;
+  RegisterClassExW(&wc);
+
+  RECT r = {0, 0, kClientWidth, kClientHeight};
+  AdjustWindowRectEx(&r, kStyle, TRUE, 0);
+  hwnd_ = CreateWindowExW(0, kClassName, kCaption, kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                          r.right - r.left, r.bottom - r.top, nullptr, BuildMenu(), instance, this);
+  if (!hwnd_) return false;
+  if (bigIcon_) SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
+  if (smallIcon_)
+    SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
+  FitClientArea();
+  CreateSlots();
+  Load();
+  return true;
+}
+
+void MainForm::Load() {
+  if (!console_.Open())
+    MessageBoxW(nullptr, L"Couldn't allocate console", L"PLUM_DOCK", MB_OK);
+  activationTitle_ = kFirstActivationTitle;
+}
+
+// A narrow window may wrap its menu bar onto a second line; the client area
+// stays 146 x 51 under it whatever the menu takes.
+void MainForm::FitClientArea() {
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    RECT client, window;
+    GetClientRect(hwnd_, &client);
+    GetWindowRect(hwnd_, &window);
+    const int dx = kClientWidth - (client.right - client.left);
+    const int dy = kClientHeight - (client.bottom - client.top);
+    if (dx == 0 && dy == 0) return;
+    SetWindowPos(hwnd_, nullptr, 0, 0, window.right - window.left + dx,
+                 window.bottom - window.top + dy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
+void MainForm::CreateSlots() {
+  tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                             WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                             CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, instance_, nullptr);
+  SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, 800);
+  const int pictureIds[3] = {IDB_RUN0, IDB_RUN1, IDB_RUN2};
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    run_[slot] = CreateWindowExW(
+        0, L"STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_BITMAP | SS_NOTIFY, slot * kImageStep,
+        0, kImageSize, kImageSize, hwnd_,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kRunControlId + slot)), instance_, nullptr);
+    pictures_[slot].reset(static_cast<HBITMAP>(LoadImageW(
+        instance_, MAKEINTRESOURCEW(pictureIds[slot]), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+    if (pictures_[slot])
+      SendMessageW(run_[slot], STM_SETIMAGE, IMAGE_BITMAP,
+                   reinterpret_cast<LPARAM>(pictures_[slot].get()));
+    SetWindowPos(run_[slot], nullptr, slot * kImageStep, 0, kImageSize, kImageSize,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+
+    TTTOOLINFOW tool = {};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = hwnd_;
+    tool.uId = reinterpret_cast<UINT_PTR>(run_[slot]);
+    tool.lpszText = const_cast<wchar_t*>(L"");
+    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+
+    dropTargets_[slot] = ComRef<SlotDropTarget>::Adopt(new SlotDropTarget(
+        [this, slot](const std::wstring& path) {
+          // Handled after the drag source has been answered, not inside its drag loop.
+          droppedPath_[slot] = path;
+          PostMessageW(hwnd_, kDropMessage, static_cast<WPARAM>(slot), 0);
+        }));
+    RegisterDragDrop(run_[slot], dropTargets_[slot].get());
+  }
+}
+
+void MainForm::Show() {
+  ShowWindow(hwnd_, SW_SHOWNORMAL);
+  // The console appeared first; the dock comes to the front over it.
+  SetForegroundWindow(hwnd_);
+  UpdateWindow(hwnd_);
+}
+
+void MainForm::ApplyAlwaysInFront(bool inFront) {
+  SetWindowPos(hwnd_, inFront ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, kTopmostFlags);
+}
+
+// Only the program's own windows count: switching to and from other programs
+// or the console leaves the window's place alone.
+void MainForm::OnActivate(WPARAM wParam, LPARAM lParam) {
+  HWND other = reinterpret_cast<HWND>(lParam);
+  if (LOWORD(wParam) == WA_INACTIVE) {
+    if (IsOwnWindow(other)) ApplyAlwaysInFront(false);
+    return;
+  }
+  if (!activatedOnce_ || IsOwnWindow(other))
+    ApplyAlwaysInFront(settings_->AlwaysInFrontState() == kTicked);
+  activatedOnce_ = true;
+}
+
+void MainForm::Tell(const std::wstring& message) {
+  MessageBoxW(hwnd_, message.c_str(), L"PLUM_DOCK", MB_OK | MB_ICONWARNING);
+}
+
+bool MainForm::Run(int slot) {
+  RunOutcome run = RunSlot(slot, appFolder_, settings_->ToolCommand(slot), activationTitle_);
+  if (!run.ok) Tell(run.message);
+  return run.ok;
+}
+
+void MainForm::HandleDrop(int slot) {
+  const std::wstring path = droppedPath_[slot];
+  ScriptOutcome script = WriteSlotScript(slot, path, appFolder_, settings_->ToolCommand(slot));
+  if (!script.ok) {
+    Tell(script.message);
+    return;
+  }
+  if (!Run(slot)) return;
+  TTTOOLINFOW tool = {};
+  tool.cbSize = sizeof tool;
+  tool.hwnd = hwnd_;
+  tool.uId = reinterpret_cast<UINT_PTR>(run_[slot]);
+  tool.lpszText = const_cast<wchar_t*>(path.c_str());
+  SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+LRESULT CALLBACK MainForm::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* self = reinterpret_cast<MainForm*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (self && self->hwnd_ == hwnd) return self->Handle(message, wParam, lParam);
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+LRESULT MainForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_ACTIVATE:
+      OnActivate(wParam, lParam);
+      break;
+    case kDropMessage:
+      HandleDrop(static_cast<int>(wParam));
+      return 0;
+    case WM_COMMAND: {
+      const int id = LOWORD(wParam);
+      if (id >= kRunControlId && id < kRunControlId + kSlotCount) {
+        if (HIWORD(wParam) == STN_DBLCLK) Run(id - kRunControlId);
+        return 0;
+      }
+      switch (id) {
+        case kCmdSetting:
+          settings_->ShowModal();
+          return 0;
+        case kCmdEnding:
+          CloseConsoleAndEnd(console_);
+      }
+      return 0;
+    }
+    case WM_CLOSE:
+      CloseConsoleAndEnd(console_);
+  }
+  return DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+}  // namespace plum

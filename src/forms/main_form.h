@@ -1,0 +1,70 @@
+// The main window ("ＰＬＵＭ　ＤＯＣＫ"): three slot images that take dropped
+// files and double-clicks, and the menu bar. Closing it ends the program.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <string>
+
+#include "common/handles.h"
+#include "forms/drop_target.h"
+#include "forms/set_form.h"
+#include "slots/slot_runner.h"
+
+namespace plum {
+
+// The menu commands of the main window.
+enum MainMenuCommand : int {
+  kCmdSetting = 2001,
+  kCmdEnding,
+  kCmdVersion,
+  kCmdHelpPro,
+  kCmdHelpLib,
+};
+
+// Control IDs of the slot images `run` 0..2.
+inline constexpr int kRunControlId = 100;
+
+class MainForm {
+ public:
+  MainForm() = default;
+  MainForm(const MainForm&) = delete;
+  MainForm& operator=(const MainForm&) = delete;
+
+  // Creates the hidden window. Its load step opens the program's console
+  // and sets the first activation title.
+  bool Create(HINSTANCE instance, SetForm& settings, const std::wstring& appFolder);
+  void Show();
+  HWND hwnd() const { return hwnd_; }
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
+  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+  void Load();
+  void CreateSlots();
+  void FitClientArea();
+  void OnActivate(WPARAM wParam, LPARAM lParam);
+  void ApplyAlwaysInFront(bool inFront);
+  void HandleDrop(int slot);
+  bool Run(int slot);
+  void OpenDocument(const std::wstring& document);
+  void Tell(const std::wstring& message);
+
+  HINSTANCE instance_ = nullptr;
+  HWND hwnd_ = nullptr;
+  SetForm* settings_ = nullptr;
+  std::wstring appFolder_;
+  Console console_;
+  std::wstring activationTitle_;
+  std::array<HWND, 3> run_ = {};
+  std::array<BitmapHandle, 3> pictures_;
+  std::array<std::wstring, 3> droppedPath_;
+  std::array<ComRef<SlotDropTarget>, 3> dropTargets_;
+  HWND tooltip_ = nullptr;
+  IconHandle smallIcon_;
+  IconHandle bigIcon_;
+  bool activatedOnce_ = false;
+};
+
+}  // namespace plum

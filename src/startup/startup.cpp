@@ -1,0 +1,75 @@
+#include "startup/startup.h"
+
+#include "forms/main_form.h"
+#include "forms/set_form.h"
+#include "settings/settings_file.h"
+#include "slots/slot_script.h"
+
+namespace plum {
+namespace {
+
+constexpr wchar_t kFileFilter[] = L"実行ファイル(*.exe)";
+
+std::wstring ExecutablePath() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n < path.size()) {
+      path.resize(n);
+      return path;
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
+}  // namespace
+
+std::wstring AppFolderOf(std::wstring_view executablePath) {
+  std::wstring folder(executablePath.substr(0, executablePath.find_last_of(L'\\') + 1));
+  if (folder.empty() || folder.back() != L'\\') folder += L'\\';
+  return folder;
+}
+
+int AlwaysInFrontFromText(std::wstring_view text) {
+  while (!text.empty() && (text.front() == L' ' || text.front() == L'\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == L' ' || text.back() == L'\t')) text.remove_suffix(1);
+  if (text == L"0") return kUnticked;
+  if (text == L"2") return kGreyed;
+  return kTicked;
+}
+
+bool StartUp(HINSTANCE instance) {
+  // The windows live as long as the program; it ends without unwinding.
+  static SetForm setForm;
+  static MainForm mainForm;
+
+  const std::wstring appFolder = AppFolderOf(ExecutablePath());
+  const std::wstring settingsFile = appFolder + kSettingsFileName;
+
+  if (!setForm.Create(instance, settingsFile)) return false;
+  if (!mainForm.Create(instance, setForm, appFolder)) return false;
+  setForm.SetOwner(mainForm.hwnd());
+  setForm.SetFileFilter(kFileFilter);
+
+  bool stored = true;
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    SettingRead read =
+        ReadSettingOrDefault(kSectionPath, kSlotKeys[slot], settingsFile, kDefaultToolCommands[slot]);
+    setForm.SetToolCommand(slot, read.value);
+    stored = stored && read.stored;
+  }
+  SettingRead top = ReadSettingOrDefault(kSectionCheck, kKeyTop, settingsFile, kDefaultTop);
+  stored = stored && top.stored;
+  setForm.SetAlwaysInFrontState(AlwaysInFrontFromText(top.value));
+
+  mainForm.Show();
+  if (!stored) {
+    const std::wstring message = L"設定ファイル " + settingsFile +
+                                 L" に書き込めません。\n"
+                                 L"既定の設定で動作します。設定の変更は保存されません。";
+    MessageBoxW(mainForm.hwnd(), message.c_str(), L"PLUM_DOCK", MB_OK | MB_ICONWARNING);
+  }
+  return true;
+}
+
+}  // namespace plum
