@@ -1,0 +1,18 @@
+#!/bin/bash
+# Builds both targets and runs every test: the Windows test programs under
+# wine64 with a virtual display, and the release package's checks.
+#   scripts/test.sh            (extra arguments go to ctest)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+
+cmake --preset win64 >/dev/null
+cmake --build --preset win64
+# The release build must build warning-free too (tests run the x86_64 build).
+cmake --preset win32-release >/dev/null
+cmake --build --preset win32-release
+
+tests/wine-session.sh ctest --preset win64 "$@"
+if [ -x scripts/check-package.sh ]; then
+  scripts/check-package.sh
+fi
