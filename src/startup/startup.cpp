@@ -33,9 +33,13 @@ std::wstring AppFolderOf(std::wstring_view executablePath) {
 int AlwaysInFrontFromText(std::wstring_view text) {
   while (!text.empty() && (text.front() == L' ' || text.front() == L'\t')) text.remove_prefix(1);
   while (!text.empty() && (text.back() == L' ' || text.back() == L'\t')) text.remove_suffix(1);
-  if (text == L"0") return kUnticked;
-  if (text == L"2") return kGreyed;
-  return kTicked;
+  if (text.empty() || text.size() > 9) return kTicked;
+  int value = 0;
+  for (wchar_t c : text) {
+    if (c < L'0' || c > L'9') return kTicked;
+    value = value * 10 + (c - L'0');
+  }
+  return value <= kGreyed ? value : kTicked;
 }
 
 bool StartUp(HINSTANCE instance) {
