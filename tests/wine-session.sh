@@ -27,10 +27,11 @@ mkdir -p "$build/drive_d"
 ln -sfn "$build/drive_d" "$WINEPREFIX/dosdevices/d:"
 
 # Linux tools the GUI tests start from Windows code (pointer and keys, screen
-# shots): Wine runs a Linux program reached through a name ending in ".exe".
+# shots; sh to learn when they end, as Wine does not wait for a Linux program):
+# Wine runs a Linux program reached through a name ending in ".exe".
 tools="$build/test_tools"
 mkdir -p "$tools"
-for tool in xdotool import; do
+for tool in xdotool import sh; do
   if command -v "$tool" >/dev/null; then ln -sfn "$(command -v "$tool")" "$tools/$tool.exe"; fi
 done
 export PLUM_TEST_TOOLS="Z:${tools//\//\\}"
