@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "browser/html_handler.h"
+#include "forms/version_form.h"
 #include "res/resource.h"
 #include "slots/slot_script.h"
 
@@ -162,6 +164,11 @@ void MainForm::Tell(const std::wstring& message) {
   MessageBoxW(hwnd_, message.c_str(), L"PLUM_DOCK", MB_OK | MB_ICONWARNING);
 }
 
+void MainForm::OpenDocument(const std::wstring& document) {
+  BrowserOutcome opened = OpenInBrowser(document);
+  if (!opened.ok) Tell(opened.message);
+}
+
 bool MainForm::Run(int slot) {
   RunOutcome run = RunSlot(slot, appFolder_, settings_->ToolCommand(slot), activationTitle_);
   if (!run.ok) Tell(run.message);
@@ -214,6 +221,15 @@ LRESULT MainForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
           return 0;
         case kCmdEnding:
           CloseConsoleAndEnd(console_);
+        case kCmdVersion:
+          ShowVersionForm(instance_, hwnd_);
+          return 0;
+        case kCmdHelpPro:
+          OpenDocument(ProgramHelpPath(appFolder_));
+          return 0;
+        case kCmdHelpLib:
+          OpenDocument(LibraryHelpPath(appFolder_));
+          return 0;
       }
       return 0;
     }

@@ -1,0 +1,255 @@
+#include "forms/version_form.h"
+
+#include "browser/html_handler.h"
+#include "common/handles.h"
+#include "forms/twips.h"
+#include "homepage.h"
+#include "res/resource.h"
+
+namespace plum {
+namespace {
+
+constexpr wchar_t kClassName[] = L"PlumDockVersionForm";
+constexpr COLORREF kBlue = RGB(0, 128, 255);
+constexpr COLORREF kYellow = RGB(255, 255, 0);
+constexpr COLORREF kGreen = RGB(0, 255, 0);
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr TwipsRect kClientTwips = {0, 0, 4620, 2805};
+
+enum : int { kIdTitle = 3001, kIdVersion, kIdLink, kIdDescription, kIdDisclaimer };
+
+// Japanese faces to try, in order, when the window's own face is missing.
+const wchar_t* const kFaces[] = {L"ＭＳ Ｐゴシック", L"MS PGothic", L"MS UI Gothic",
+                                 L"Meiryo UI", L"Yu Gothic UI", L"IPAPGothic", L"IPAGothic"};
+
+int CALLBACK NoteFace(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+  *reinterpret_cast<bool*>(found) = true;
+  return 0;
+}
+
+bool HasFace(const wchar_t* face) {
+  LOGFONTW lf = {};
+  lf.lfCharSet = DEFAULT_CHARSET;
+  lstrcpynW(lf.lfFaceName, face, LF_FACESIZE);
+  bool found = false;
+  HDC dc = GetDC(nullptr);
+  EnumFontFamiliesExW(dc, &lf, NoteFace, reinterpret_cast<LPARAM>(&found), 0);
+  ReleaseDC(nullptr, dc);
+  return found;
+}
+
+// A bold Japanese font of `tenthsOfPoint` / 100 points.
+FontHandle JapaneseFont(int hundredthsOfPoint, int dpi) {
+  LOGFONTW lf = {};
+  lf.lfHeight = -MulDiv(hundredthsOfPoint, dpi, 7200);
+  lf.lfWeight = FW_BOLD;
+  lf.lfCharSet = SHIFTJIS_CHARSET;
+  lf.lfQuality = DEFAULT_QUALITY;
+  for (const wchar_t* face : kFaces) {
+    if (HasFace(face)) {
+      lstrcpynW(lf.lfFaceName, face, LF_FACESIZE);
+      break;
+    }
+  }
+  return FontHandle(CreateFontIndirectW(&lf));
+}
+
+class VersionForm {
+ public:
+  VersionForm(HINSTANCE instance, HWND owner) : instance_(instance), owner_(owner) {}
+  void Run();
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
+  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+  void CreateControls();
+  void DrawOkButton(const DRAWITEMSTRUCT& item);
+  void Close();
+
+  HINSTANCE instance_;
+  HWND owner_;
+  HWND hwnd_ = nullptr;
+  BrushHandle background_{CreateSolidBrush(kBlue)};
+  FontHandle titleFont_;
+  FontHandle linkFont_;
+  CursorHandle goCursor_;
+  IconHandle icon_;
+  bool open_ = false;
+};
+
+void VersionForm::Run() {
+  WNDCLASSEXW wc = {};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = WindowProc;
+  wc.hInstance = instance_;
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.lpszClassName = kClassName;
+  RegisterClassExW(&wc);
+
+  const int dpi = ScreenDpi();
+  titleFont_ = JapaneseFont(1425, dpi);
+  linkFont_ = JapaneseFont(900, dpi);
+  goCursor_.reset(static_cast<HCURSOR>(
+      LoadImageW(instance_, MAKEINTRESOURCEW(IDC_GO), IMAGE_CURSOR, 32, 32, 0)));
+  icon_.reset(static_cast<HICON>(
+      LoadImageW(instance_, MAKEINTRESOURCEW(IDI_PLUM_DOCK), IMAGE_ICON, 32, 32, 0)));
+
+  // No caption: a fixed dialog frame only; not in the taskbar (owned).
+  const DWORD style = WS_POPUP | WS_DLGFRAME | WS_CLIPCHILDREN;
+  const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+  RECT r = {0, 0, TwipsToPixels(kClientTwips.width, dpi), TwipsToPixels(kClientTwips.height, dpi)};
+  AdjustWindowRectEx(&r, style, FALSE, exStyle);
+  const int width = r.right - r.left, height = r.bottom - r.top;
+  const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+  const int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+  hwnd_ = CreateWindowExW(exStyle, kClassName, L"", style, left, top, width, height, owner_,
+                          nullptr, instance_, this);
+  if (!hwnd_) return;
+  if (icon_) SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_.get()));
+  CreateControls();
+
+  open_ = true;
+  if (owner_) EnableWindow(owner_, FALSE);
+  ShowWindow(hwnd_, SW_SHOW);
+  SetForegroundWindow(hwnd_);
+  SetFocus(GetDlgItem(hwnd_, IDOK));
+  MSG msg;
+  while (open_) {
+    const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+    if (got <= 0) {
+      if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
+      Close();
+      break;
+    }
+    if (!IsDialogMessageW(hwnd_, &msg)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+  }
+}
+
+void VersionForm::CreateControls() {
+  const int dpi = ScreenDpi();
+  HFONT standard = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  struct Spec {
+    const wchar_t* windowClass;
+    std::wstring text;
+    DWORD style;
+    int id;
+    TwipsRect twips;
+    HFONT font;
+  };
+  const Spec specs[] = {
+      // Tab order: the OK button first.
+      {L"BUTTON", L"OK", BS_OWNERDRAW | WS_TABSTOP, IDOK, {1800, 2400, 945, 345}, standard},
+      {L"STATIC", L"PLUM_DOCK", SS_CENTER, kIdTitle, {0, 120, 4605, 315}, titleFont_.get()},
+      {L"STATIC", L"Ver 1.0", SS_CENTER, kIdVersion, {0, 480, 4605, 225}, standard},
+      {L"STATIC", LinkCaption(kAuthorHomepage), SS_CENTER | SS_NOTIFY, kIdLink,
+       {120, 840, 4455, 465}, linkFont_.get()},
+      {L"STATIC", L"このソフトウェアはフリーソフトウェアです。自由に使用・配布できます。",
+       SS_CENTER, kIdDescription, {120, 1380, 4380, 420}, standard},
+      {L"STATIC", L"PLUM_DOCK 製作委員会", SS_CENTER, kIdDisclaimer, {120, 1860, 4380, 255},
+       standard},
+  };
+  for (const Spec& s : specs) {
+    HWND control = CreateWindowExW(
+        0, s.windowClass, s.text.c_str(), WS_CHILD | WS_VISIBLE | s.style,
+        TwipsToPixels(s.twips.left, dpi), TwipsToPixels(s.twips.top, dpi),
+        TwipsToPixels(s.twips.width, dpi), TwipsToPixels(s.twips.height, dpi), hwnd_,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(s.id)), instance_, nullptr);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(s.font), FALSE);
+  }
+  SendMessageW(hwnd_, DM_SETDEFID, IDOK, 0);
+}
+
+void VersionForm::DrawOkButton(const DRAWITEMSTRUCT& item) {
+  RECT r = item.rcItem;
+  FillRect(item.hDC, &r, background_.get());
+  const bool pressed = item.itemState & ODS_SELECTED;
+  DrawEdge(item.hDC, &r, pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
+  SetBkMode(item.hDC, TRANSPARENT);
+  SetTextColor(item.hDC, RGB(0, 0, 0));
+  HGDIOBJ old = SelectObject(item.hDC, GetStockObject(DEFAULT_GUI_FONT));
+  DrawTextW(item.hDC, L"OK", -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  SelectObject(item.hDC, old);
+  if (item.itemState & ODS_FOCUS) {
+    InflateRect(&r, -4, -4);
+    DrawFocusRect(item.hDC, &r);
+  }
+}
+
+void VersionForm::Close() {
+  if (!open_) return;
+  open_ = false;
+  if (owner_) {
+    EnableWindow(owner_, TRUE);
+    SetActiveWindow(owner_);
+  }
+  DestroyWindow(hwnd_);
+}
+
+LRESULT CALLBACK VersionForm::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    reinterpret_cast<VersionForm*>(create->lpCreateParams)->hwnd_ = hwnd;
+  }
+  auto* self = reinterpret_cast<VersionForm*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (self && self->hwnd_ == hwnd) return self->Handle(message, wParam, lParam);
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+LRESULT VersionForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_ERASEBKGND: {
+      RECT r;
+      GetClientRect(hwnd_, &r);
+      FillRect(reinterpret_cast<HDC>(wParam), &r, background_.get());
+      return 1;
+    }
+    case WM_CTLCOLORSTATIC: {
+      const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
+      HDC dc = reinterpret_cast<HDC>(wParam);
+      SetBkMode(dc, TRANSPARENT);
+      SetTextColor(dc, id == kIdTitle ? kYellow : id == kIdLink ? kGreen : kWhite);
+      return reinterpret_cast<LRESULT>(background_.get());
+    }
+    case WM_SETCURSOR:  // the link label's pointer; a child asks its parent first
+      if (GetDlgCtrlID(reinterpret_cast<HWND>(wParam)) == kIdLink && goCursor_) {
+        SetCursor(goCursor_.get());
+        return TRUE;
+      }
+      break;
+    case WM_DRAWITEM:
+      DrawOkButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+      return TRUE;
+    case DM_GETDEFID:
+      return MAKELRESULT(IDOK, DC_HASDEFID);
+    case WM_COMMAND:
+      if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+        Close();  // Enter, Esc and the OK button
+      } else if (LOWORD(wParam) == kIdLink && HIWORD(wParam) == STN_CLICKED) {
+        BrowserOutcome opened = OpenInBrowser(AuthorPageLink());
+        if (!opened.ok)
+          MessageBoxW(hwnd_, opened.message.c_str(), L"PLUM_DOCK", MB_OK | MB_ICONWARNING);
+      }
+      return 0;
+    case WM_CLOSE:
+      Close();
+      return 0;
+  }
+  return DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+}  // namespace
+
+std::wstring LinkCaption(const std::wstring& address) {
+  return L"Ｃｌｉｃｋ　ｍｅ！　　Ｍｙ ホームページＵＲＬ：" + address + L"　";
+}
+
+void ShowVersionForm(HINSTANCE instance, HWND owner) {
+  VersionForm form(instance, owner);
+  form.Run();
+}
+
+}  // namespace plum
