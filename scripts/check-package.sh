@@ -20,7 +20,8 @@ cmake --preset win32-release
 cmake --build --preset win32-release
 (cd build/win32-release && cpack -G ZIP)
 
-version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' build/win32-release/CPackConfig.cmake)
+version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' \
+  build/win32-release/CPackConfig.cmake)
 zip="build/win32-release/plum_dock-${version}-win32.zip"
 [ -n "$version" ] && [ -f "$zip" ] || fail "package $zip was not made"
 echo "check-package: checking $zip"
@@ -45,15 +46,18 @@ esac
 i686-w64-mingw32-objdump -f "$exe" | grep -q 'file format pei-i386' ||
   fail "objdump does not read plum_dock.exe as pei-i386"
 
-allowed='^(kernel32|user32|gdi32|advapi32|shell32|ole32|oleaut32|comctl32|comdlg32|msvcrt|api-ms-win-.*)\.dll$'
+system_dlls='kernel32|user32|gdi32|advapi32|shell32|ole32|oleaut32|comctl32|comdlg32|msvcrt'
+allowed="^(${system_dlls}|api-ms-win-.*)\\.dll$"
 dlls=$(i686-w64-mingw32-objdump -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z')
 [ -n "$dlls" ] || fail "objdump lists no DLLs for plum_dock.exe"
 unexpected=$(grep -Ev "$allowed" <<<"$dlls" || true)
 [ -z "$unexpected" ] || fail "plum_dock.exe needs DLLs that Windows does not have: $unexpected"
 
 readme="$work/readme.txt"
-iconv -f CP932 -t UTF-8 "$readme" >/dev/null 2>&1 || fail "readme.txt is not Shift-JIS (code page 932)"
-if iconv -f UTF-8 -t UTF-8 "$readme" >/dev/null 2>&1 && LC_ALL=C grep -q $'[\x80-\xff]' "$readme"; then
+iconv -f CP932 -t UTF-8 "$readme" >/dev/null 2>&1 ||
+  fail "readme.txt is not Shift-JIS (code page 932)"
+if iconv -f UTF-8 -t UTF-8 "$readme" >/dev/null 2>&1 &&
+  LC_ALL=C grep -q $'[\x80-\xff]' "$readme"; then
   fail "readme.txt is still UTF-8"
 fi
 lf=$(tr -cd '\n' <"$readme" | wc -c)

@@ -81,8 +81,8 @@ TEST(HelpDocuments, PathsFromTheAppFolder) {
 void WriteValue(const std::wstring& key, const std::wstring& name, const std::wstring& text,
                 DWORD type = REG_SZ) {
   HKEY h = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
-                            nullptr, &h, nullptr),
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                            &h, nullptr),
             ERROR_SUCCESS)
       << test::Utf8(key);
   plum::RegKey owned(h);
@@ -107,8 +107,7 @@ TEST_F(RegistryString, MissingKeyOrValueReadsAsEmpty) {
   EXPECT_EQ(ReadRegistryString(HKEY_CLASSES_ROOT, kKey, L""), L"");
   WriteValue(kKey, L"Other", L"x");
   EXPECT_EQ(ReadRegistryString(HKEY_CLASSES_ROOT, kKey, L""), L"");
-  EXPECT_EQ(ReadRegistryString(HKEY_CLASSES_ROOT, kKey + std::wstring(L"\\shell"), L"Other"),
-            L"");
+  EXPECT_EQ(ReadRegistryString(HKEY_CLASSES_ROOT, kKey + std::wstring(L"\\shell"), L"Other"), L"");
   // A name the ANSI code page cannot hold names no key.
   EXPECT_EQ(ReadRegistryString(HKEY_CLASSES_ROOT, L".plum\u00E9\u0416", L""), L"");
 }
@@ -123,7 +122,8 @@ TEST_F(RegistryString, TextValuesAndTheirTypes) {
   SetEnvironmentVariableW(L"PLUM_TEST_FOLDER", L"C:\\ぷらむ dir");
   WriteValue(kKey, L"Expand", L"\"%PLUM_TEST_FOLDER%\\b.exe\" %1", REG_EXPAND_SZ);
   WriteValue(kKey, L"Plain", L"\"%PLUM_TEST_FOLDER%\\b.exe\" %1", REG_SZ);
-  EXPECT_EQ(ReadRegistryString(HKEY_CLASSES_ROOT, kKey, L"Expand"), L"\"C:\\ぷらむ dir\\b.exe\" %1");
+  EXPECT_EQ(ReadRegistryString(HKEY_CLASSES_ROOT, kKey, L"Expand"),
+            L"\"C:\\ぷらむ dir\\b.exe\" %1");
   EXPECT_EQ(ReadRegistryString(HKEY_CLASSES_ROOT, kKey, L"Plain"),
             L"\"%PLUM_TEST_FOLDER%\\b.exe\" %1");
 
@@ -132,8 +132,7 @@ TEST_F(RegistryString, TextValuesAndTheirTypes) {
   ASSERT_EQ(RegOpenKeyExW(HKEY_CLASSES_ROOT, kKey, 0, KEY_ALL_ACCESS, &h), ERROR_SUCCESS);
   plum::RegKey key(h);
   const DWORD number = 0x41414141;
-  RegSetValueExW(h, L"Number", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
-                 sizeof number);
+  RegSetValueExW(h, L"Number", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
   EXPECT_EQ(ReadRegistryString(HKEY_CLASSES_ROOT, kKey, L"Number"), L"");
 
   // An open key with no sub-key is read, and stays the caller's to close.

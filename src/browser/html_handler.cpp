@@ -67,8 +67,8 @@ std::wstring ReadRegistryString(HKEY root, const std::wstring& subKey,
   char buffer[kValueBufferSize] = {};
   DWORD size = kValueBufferSize;
   DWORD type = REG_NONE;
-  if (RegQueryValueExA(opened, name.bytes.c_str(), nullptr, &type,
-                       reinterpret_cast<BYTE*>(buffer), &size) != ERROR_SUCCESS)
+  if (RegQueryValueExA(opened, name.bytes.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer),
+                       &size) != ERROR_SUCCESS)
     return {};
   if (type != REG_SZ && type != REG_EXPAND_SZ) return {};
   std::string_view bytes(buffer, std::min(size, kValueBufferSize));
@@ -123,8 +123,9 @@ BrowserOutcome OpenInBrowser(const std::wstring& document) {
   if (!fileClass.empty())
     command = ReadRegistryString(HKEY_CLASSES_ROOT, fileClass + L"\\shell\\open\\command", L"");
   if (command.empty())
-    return {false, failure + L".html ファイルに関連付けられたプログラムがありません。"
-                             L"ブラウザーを既定のプログラムに設定してください。"};
+    return {false, failure +
+                       L".html ファイルに関連付けられたプログラムがありません。"
+                       L"ブラウザーを既定のプログラムに設定してください。"};
 
   const std::wstring commandLine = BrowserCommandLine(command, document);
   std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
