@@ -83,6 +83,13 @@ class DockProcess {
   std::wstring error_;
 };
 
+// Wine's X11 driver, with no window manager on the X screen, waits two
+// seconds whenever a window it has left to the window manager (a dialog, a
+// message box, a main window) is destroyed. This makes it keep the windows of
+// programs with this file name (e.g. L"plum_dock.exe") to itself instead, in
+// the test bed's Wine prefix; call it before starting the program.
+bool LeaveWindowsUnmanaged(const std::wstring& exeName);
+
 // ---------------------------------------------------------------------------
 // Windows.
 

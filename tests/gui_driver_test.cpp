@@ -13,6 +13,8 @@ namespace {
 
 class GuiDriverTest : public ::testing::Test {
  protected:
+  static void SetUpTestSuite() { ASSERT_TRUE(LeaveWindowsUnmanaged(L"drop_target_probe.exe")); }
+
   void SetUp() override {
     log_ = work_.path() + L"probe.log";
     options_.caption = L"drop_target_probe";
@@ -82,7 +84,7 @@ TEST_F(GuiDriverTest, ReadsWindowsOfAnotherProcess) {
   EXPECT_EQ(ReadBytes(png).substr(1, 3), "PNG");
 }
 
-TEST_F(GuiDriverTest, DoubleClickOpensAMessageBoxThatAButtonCloses) {
+TEST_F(GuiDriverTest, DoubleClickOpensAMessageBoxThatAButtonOrAKeyCloses) {
   const POINT center = CenterOf(ClientRectOnScreen(slot_));
   ASSERT_TRUE(DoubleClick(center.x, center.y));
   EXPECT_EQ(CursorPos().x, center.x);  // screen and X root coordinates agree
@@ -92,7 +94,13 @@ TEST_F(GuiDriverTest, DoubleClickOpensAMessageBoxThatAButtonCloses) {
   EXPECT_EQ(box.caption, L"確認");
   EXPECT_EQ(box.text, L"ダブルクリックを受け取りました。");
   ASSERT_TRUE(PressButton(box.hwnd, IDCANCEL));
-  EXPECT_TRUE(WaitFor([&] { return Log() == "msgbox=2\n"; })) << Log();
+  ASSERT_TRUE(WaitFor([&] { return Log() == "msgbox=2\n"; })) << Log();
+
+  // Keys go to the active window: Return presses the box's default button.
+  ASSERT_TRUE(DoubleClick(center.x, center.y));
+  ASSERT_NE(FindMessageBox(probe_->pid()).hwnd, nullptr);
+  ASSERT_TRUE(PressKey(L"Return"));
+  EXPECT_TRUE(WaitFor([&] { return Log() == "msgbox=2\nmsgbox=1\n"; })) << Log();
 }
 
 }  // namespace
