@@ -149,9 +149,13 @@ bool TypeText(const std::wstring& text);
 POINT CursorPos();
 
 // ---------------------------------------------------------------------------
-// Real OLE drags from another process (drag_source.exe): the pointer goes
-// down on the source's own small window, moves in steps to `target` (screen
-// coordinates), wiggles there and is released.
+// Real OLE drags from another process (drag_source.exe). The source shows a
+// 48x48 window in a screen corner away from `target`; the pointer moves onto
+// it until the source has seen it (pointer events then reach the source),
+// the button goes down there (the source starts DoDragDrop), the pointer
+// moves in four steps to `target` (screen coordinates), moves by one pixel
+// and back, and the button is released. Takes about half a second. Even a
+// refused drop ends as "DRAGDROP_S_DROP" with effect 0 under Wine.
 
 struct DragOutcome {
   bool ran = false;          // the drag started and ended; else see `error`
