@@ -32,11 +32,13 @@ class UniqueHandle {
   ~UniqueHandle() { reset(); }
   UniqueHandle(const UniqueHandle&) = delete;
   UniqueHandle& operator=(const UniqueHandle&) = delete;
-  UniqueHandle(UniqueHandle&& other) noexcept : h_(other.release()) {}
+  // A move hands the object over: it stays counted once.
+  UniqueHandle(UniqueHandle&& other) noexcept
+      : h_(std::exchange(other.h_, Traits::Invalid())) {}
   UniqueHandle& operator=(UniqueHandle&& other) noexcept {
     if (this != &other) {
       reset();
-      h_ = other.release();
+      h_ = std::exchange(other.h_, Traits::Invalid());
     }
     return *this;
   }
