@@ -39,8 +39,10 @@ HMENU BuildMenu() {
   return bar;
 }
 
+// One of the program's own windows (the console is not one of them).
 bool IsOwnWindow(HWND other) {
-  return other && GetWindowThreadProcessId(other, nullptr) == GetCurrentThreadId();
+  return other && other != GetConsoleWindow() &&
+         GetWindowThreadProcessId(other, nullptr) == GetCurrentThreadId();
 }
 
 }  // namespace
@@ -101,9 +103,11 @@ void MainForm::FitClientArea() {
 }
 
 void MainForm::CreateSlots() {
+  // The tooltip window has no owner: under Wine a window that owns one is put
+  // below it, instead of topmost, when it asks to be always in front.
   tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                              WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
-                             CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, instance_, nullptr);
+                             CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance_, nullptr);
   SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, 800);
   const int pictureIds[3] = {IDB_RUN0, IDB_RUN1, IDB_RUN2};
   for (int slot = 0; slot < kSlotCount; ++slot) {
@@ -139,8 +143,12 @@ void MainForm::CreateSlots() {
 
 void MainForm::Show() {
   ShowWindow(hwnd_, SW_SHOWNORMAL);
-  // The console appeared first; the dock comes to the front over it.
+  // The console appeared first; the dock comes to the front over it. The
+  // always-in-front state is applied once the window is fully shown: applied
+  // only from inside the first activation, Wine loses it again.
   SetForegroundWindow(hwnd_);
+  activatedOnce_ = true;
+  ApplyAlwaysInFront(settings_->AlwaysInFrontState() == kTicked);
   UpdateWindow(hwnd_);
 }
 

@@ -44,7 +44,9 @@ void BringToFront(HWND hwnd) {
 
 bool Console::Open() {
   if (open_) return true;
-  if (!AllocConsole()) return false;
+  // A program started from a console window may find itself attached to
+  // that console (Wine does this); the dock wants one of its own.
+  if (!AllocConsole() && !(FreeConsole() && AllocConsole())) return false;
   open_ = true;
   SetConsoleCtrlHandler(IgnoreInterrupts, TRUE);
   return true;
