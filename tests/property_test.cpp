@@ -188,7 +188,8 @@ TEST_F(HostileNames, EveryCaseRunsTheToolOnceOrTellsTheUserAndRunsNothing) {
       }
     }
     std::wstring name = Name(r, textOnly ? Mix::kTextOnly : Mix::kName);
-    if (folder == L"D:") name = L"prop_" + std::to_wstring(GetCurrentProcessId()) + L"_" + name;
+    if (folder == L"D:")
+      name = StoredForm(L"prop_" + std::to_wstring(GetCurrentProcessId()) + L"_" + name);
     const std::wstring path = folder + L"\\" + name;
     const std::string where = test::Utf8(L"case " + std::to_wstring(i) + L": folder [" + folder +
                                           L"] name [" + name + L"] name code points " +
