@@ -169,6 +169,22 @@ void MainForm::OnActivate(WPARAM wParam, LPARAM lParam) {
   activatedOnce_ = true;
 }
 
+// A slot image reports a double-click as STN_DBLCLK where its window class
+// takes double-clicks, and as a second STN_CLICKED in quick succession where
+// it does not (the images of some common-control versions).
+bool MainForm::IsDoubleClick(int slot, WORD notification) {
+  const DWORD now = GetMessageTime();
+  if (notification == STN_DBLCLK) {
+    lastClickSlot_ = -1;
+    return true;
+  }
+  if (notification != STN_CLICKED) return false;
+  const bool second = lastClickSlot_ == slot && now - lastClickTime_ <= GetDoubleClickTime();
+  lastClickSlot_ = second ? -1 : slot;
+  lastClickTime_ = now;
+  return second;
+}
+
 void MainForm::Tell(const std::wstring& message) {
   MessageBoxW(hwnd_, message.c_str(), L"PLUM_DOCK", MB_OK | MB_ICONWARNING);
 }
@@ -240,11 +256,14 @@ LRESULT MainForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND: {
       const int id = LOWORD(wParam);
       if (id >= kRunControlId && id < kRunControlId + kSlotCount) {
-        if (HIWORD(wParam) == STN_DBLCLK) Run(id - kRunControlId);
+        if (IsDoubleClick(id - kRunControlId, HIWORD(wParam))) Run(id - kRunControlId);
         return 0;
       }
       switch (id) {
         case kCmdSetting:
+          // Give up the always-in-front place before the dialog takes the
+          // activation (the deactivation does the same on Windows).
+          ApplyAlwaysInFront(false);
           settings_->ShowModal();
           return 0;
         case kCmdEnding:

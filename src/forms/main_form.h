@@ -48,6 +48,7 @@ class MainForm {
   void ApplyAlwaysInFront(bool inFront);
   void HandleDrop(int slot);
   bool Run(int slot);
+  bool IsDoubleClick(int slot, WORD notification);
   void OpenDocument(const std::wstring& document);
   void Tell(const std::wstring& message);
 
@@ -65,6 +66,8 @@ class MainForm {
   IconHandle smallIcon_;
   IconHandle bigIcon_;
   bool activatedOnce_ = false;
+  int lastClickSlot_ = -1;
+  DWORD lastClickTime_ = 0;
 };
 
 }  // namespace plum
