@@ -279,3 +279,26 @@ TEST_F(Dock, CtrlCInTheConsoleLeavesTheDockRunning) {
 
 }  // namespace
 }  // namespace test
+
+namespace test {
+namespace {
+
+// Pictures of the two windows for the README, written to
+// build/<preset>/screenshots/.
+TEST_F(Dock, ScreenshotsOfTheWindows) {
+  Start();
+  const std::wstring folder = ProgramFolder() + L"..\\screenshots\\";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  RaiseDock();
+  EXPECT_TRUE(Screenshot(main_, folder + L"main_window.png"));
+  Menu(plum::kCmdSetting);
+  HWND dialog = SettingsDialog();
+  ASSERT_NE(dialog, nullptr);
+  Xdotool({L"search", L"--onlyvisible", L"--name", L"^設定$", L"windowraise"});
+  Sleep(300);
+  EXPECT_TRUE(Screenshot(dialog, folder + L"settings_dialog.png"));
+  EXPECT_EQ(ReadBytes(folder + L"settings_dialog.png").substr(1, 3), "PNG");
+}
+
+}  // namespace
+}  // namespace test
