@@ -4,6 +4,9 @@
 // ".html" association changes while they run.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
