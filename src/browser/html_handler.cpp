@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/handles.h"
+#include "common/process.h"
 #include "common/text.h"
 #include "homepage.h"
 
@@ -127,22 +128,9 @@ BrowserOutcome OpenInBrowser(const std::wstring& document) {
                        L".html ファイルに関連付けられたプログラムがありません。"
                        L"ブラウザーを既定のプログラムに設定してください。"};
 
-  const std::wstring commandLine = BrowserCommandLine(command, document);
-  std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
-  buffer.push_back(L'\0');
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESHOWWINDOW;
-  startup.wShowWindow = SW_SHOWNORMAL;
-  PROCESS_INFORMATION process = {};
-  if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process)) {
-    const DWORD error = GetLastError();
+  if (const DWORD error = StartProcess(BrowserCommandLine(command, document)))
     return {false, failure + L".html ファイルに関連付けられたプログラム " + command +
                        L" を起動できません。\n" + SystemMessage(error)};
-  }
-  KernelHandle processHandle(process.hProcess);
-  KernelHandle threadHandle(process.hThread);
   return {};
 }
 

@@ -219,16 +219,6 @@ void MainForm::HandleDrop(int slot) {
   SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
-LRESULT CALLBACK MainForm::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* self = reinterpret_cast<MainForm*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (self && self->hwnd_ == hwnd) return self->Handle(message, wParam, lParam);
-  return DefWindowProcW(hwnd, message, wParam, lParam);
-}
-
 LRESULT MainForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
 #ifdef PLUM_DOCK_COUNT_OBJECTS
   // The leak tests' build only: object counts on request, and drops handed

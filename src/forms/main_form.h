@@ -7,6 +7,7 @@
 #include <array>
 #include <string>
 
+#include "forms/form_window.h"
 #include "common/handles.h"
 #include "forms/drop_target.h"
 #include "forms/set_form.h"
@@ -26,21 +27,17 @@ enum MainMenuCommand : int {
 // Control IDs of the slot images `run` 0..2.
 inline constexpr int kRunControlId = 100;
 
-class MainForm {
+class MainForm final : public FormWindow {
  public:
   MainForm() = default;
-  MainForm(const MainForm&) = delete;
-  MainForm& operator=(const MainForm&) = delete;
 
   // Creates the hidden window. Its load step opens the program's console
   // and sets the first activation title.
   bool Create(HINSTANCE instance, SetForm& settings, const std::wstring& appFolder);
   void Show();
-  HWND hwnd() const { return hwnd_; }
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
-  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override;
   void Load();
   void CreateSlots();
   void FitClientArea();
@@ -53,7 +50,6 @@ class MainForm {
   void Tell(const std::wstring& message);
 
   HINSTANCE instance_ = nullptr;
-  HWND hwnd_ = nullptr;
   SetForm* settings_ = nullptr;
   std::wstring appFolder_;
   Console console_;

@@ -203,16 +203,6 @@ void SetForm::Save() {
   Hide();
 }
 
-LRESULT CALLBACK SetForm::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* self = reinterpret_cast<SetForm*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (self && self->hwnd_ == hwnd) return self->Handle(message, wParam, lParam);
-  return DefWindowProcW(hwnd, message, wParam, lParam);
-}
-
 LRESULT SetForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND: {

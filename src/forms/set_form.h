@@ -8,6 +8,8 @@
 
 #include <array>
 #include <string>
+
+#include "forms/form_window.h"
 #include <string_view>
 
 namespace plum {
@@ -20,11 +22,9 @@ enum AlwaysInFront : int { kUnticked = 0, kTicked = 1, kGreyed = 2 };
 // parentheses, each ended by NUL, and a final NUL.
 std::wstring FileDialogFilter(std::wstring_view description);
 
-class SetForm {
+class SetForm final : public FormWindow {
  public:
   SetForm() = default;
-  SetForm(const SetForm&) = delete;
-  SetForm& operator=(const SetForm&) = delete;
 
   // Creates the hidden dialog; `settingsFile` is where OK saves.
   bool Create(HINSTANCE instance, const std::wstring& settingsFile);
@@ -39,17 +39,14 @@ class SetForm {
 
   // Shows the dialog modally over its owner; returns once it is hidden.
   void ShowModal();
-  HWND hwnd() const { return hwnd_; }
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
-  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override;
   void CreateControls(HINSTANCE instance);
   void Browse(int slot);
   void Save();
   void Hide();
 
-  HWND hwnd_ = nullptr;
   HWND owner_ = nullptr;
   std::array<HWND, 3> path_ = {};
   HWND check_ = nullptr;

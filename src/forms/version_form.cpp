@@ -2,6 +2,7 @@
 
 #include "browser/html_handler.h"
 #include "common/handles.h"
+#include "forms/form_window.h"
 #include "forms/twips.h"
 #include "homepage.h"
 #include "res/resource.h"
@@ -54,21 +55,19 @@ FontHandle JapaneseFont(int hundredthsOfPoint, int dpi) {
   return FontHandle(CreateFontIndirectW(&lf));
 }
 
-class VersionForm {
+class VersionForm final : public FormWindow {
  public:
   VersionForm(HINSTANCE instance, HWND owner) : instance_(instance), owner_(owner) {}
   void Run();
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
-  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override;
   void CreateControls();
   void DrawOkButton(const DRAWITEMSTRUCT& item);
   void Close();
 
   HINSTANCE instance_;
   HWND owner_;
-  HWND hwnd_ = nullptr;
   BrushHandle background_{CreateSolidBrush(kBlue)};
   FontHandle titleFont_;
   FontHandle linkFont_;
@@ -186,17 +185,6 @@ void VersionForm::Close() {
     SetActiveWindow(owner_);
   }
   DestroyWindow(hwnd_);
-}
-
-LRESULT CALLBACK VersionForm::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    reinterpret_cast<VersionForm*>(create->lpCreateParams)->hwnd_ = hwnd;
-  }
-  auto* self = reinterpret_cast<VersionForm*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (self && self->hwnd_ == hwnd) return self->Handle(message, wParam, lParam);
-  return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
 LRESULT VersionForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {

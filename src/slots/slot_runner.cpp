@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "common/handles.h"
+#include "common/process.h"
 #include "common/text.h"
 #include "slots/slot_script.h"
 
@@ -97,25 +98,15 @@ RunOutcome RunSlot(int slot, const std::wstring& appFolder, const std::wstring& 
   const std::wstring script = SlotScriptPath(appFolder, slot);
   // Quoted, so that a space in the app folder cannot make the system try a
   // shorter path ("C:\Program.exe") first.
-  std::wstring commandLine = L"\"" + script + L"\"";
-  std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
-  buffer.push_back(L'\0');
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESHOWWINDOW;
-  startup.wShowWindow = SW_SHOWNORMAL;
-  PROCESS_INFORMATION process = {};
-  if (GetFileAttributesW(script.c_str()) == INVALID_FILE_ATTRIBUTES ||
-      !CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process)) {
-    const DWORD error = GetLastError();
+  DWORD error = GetFileAttributesW(script.c_str()) == INVALID_FILE_ATTRIBUTES
+                    ? GetLastError()
+                    : StartProcess(L"\"" + script + L"\"");
+  if (error) {
     std::wstring message = L"スクリプト " + script + L" を起動できません。\n" + SystemMessage(error);
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
       message += L"\nこのスロットにはまだファイルがドロップされていません。";
     return {false, message};
   }
-  KernelHandle processHandle(process.hProcess);
-  KernelHandle threadHandle(process.hThread);
 
   activationTitle = ActivationTitleAfter(toolCommand);
   return {};
