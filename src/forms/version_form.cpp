@@ -130,7 +130,7 @@ void VersionForm::Run() {
 void VersionForm::CreateControls() {
   const int dpi = ScreenDpi();
   HFONT standard = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-  struct Spec {
+  struct ControlSpec {
     const wchar_t* windowClass;
     std::wstring text;
     DWORD style;
@@ -138,7 +138,7 @@ void VersionForm::CreateControls() {
     TwipsRect twips;
     HFONT font;
   };
-  const Spec specs[] = {
+  const ControlSpec controls[] = {
       // Tab order: the OK button first.
       {L"BUTTON", L"OK", BS_OWNERDRAW | WS_TABSTOP, IDOK, {1800, 2400, 945, 345}, standard},
       {L"STATIC", L"PLUM_DOCK", SS_CENTER, kIdTitle, {0, 120, 4605, 315}, titleFont_.get()},
@@ -150,7 +150,7 @@ void VersionForm::CreateControls() {
       {L"STATIC", L"PLUM_DOCK 製作委員会", SS_CENTER, kIdDisclaimer, {120, 1860, 4380, 255},
        standard},
   };
-  for (const Spec& s : specs) {
+  for (const ControlSpec& s : controls) {
     HWND control = CreateWindowExW(
         0, s.windowClass, s.text.c_str(), WS_CHILD | WS_VISIBLE | s.style,
         TwipsToPixels(s.twips.left, dpi), TwipsToPixels(s.twips.top, dpi),
