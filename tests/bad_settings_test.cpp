@@ -19,8 +19,6 @@ namespace {
 
 constexpr int kPathEditId = 1020;  // the settings dialog's first path box
 
-std::wstring DockExe() { return test::ProgramFolder() + L"..\\src\\plum_dock.exe"; }
-
 class BadSettings : public ::testing::Test {
  protected:
   // Starts the dock with `ini` as its settings file (nothing: no file).
@@ -29,7 +27,7 @@ class BadSettings : public ::testing::Test {
     test::LaunchOptions options;
     options.appFolder = app_.path();
     options.windowClass = L"PlumDockMainForm";
-    auto dock = std::make_unique<test::DockProcess>(DockExe(), options);
+    auto dock = std::make_unique<test::DockProcess>(test::DockExe(), options);
     EXPECT_TRUE(dock->ok()) << test::Utf8(dock->error());
     return dock;
   }

@@ -13,52 +13,13 @@
 #include "forms/main_form.h"
 #include "gui_driver.h"
 #include "homepage.h"
+#include "html_association.h"
 
 namespace test {
 namespace {
 
-const wchar_t kMainCaption[] = L"ＰＬＵＭ　ＤＯＣＫ";
 const wchar_t kAboutClass[] = L"PlumDockVersionForm";
-const wchar_t kTestClass[] = L"PlumDockHelpTest.Class";
-// Where the association of ".html" waits while a test runs; one left behind
-// by an interrupted run is put back first.
-const wchar_t kSavedHtml[] = L"Software\\PlumDockHelpTest\\.html";
 
-std::wstring DockExe() { return ProgramFolder() + L"..\\src\\plum_dock.exe"; }
-
-bool KeyExists(HKEY root, const wchar_t* key) {
-  HKEY h = nullptr;
-  if (RegOpenKeyExW(root, key, 0, KEY_READ, &h) != ERROR_SUCCESS) return false;
-  RegCloseKey(h);
-  return true;
-}
-
-// Copies the tree `from` (which must exist) to a fresh `to`.
-bool CopyTree(HKEY fromRoot, const wchar_t* from, HKEY toRoot, const wchar_t* to) {
-  RegDeleteTreeW(toRoot, to);
-  HKEY source = nullptr, target = nullptr;
-  if (RegOpenKeyExW(fromRoot, from, 0, KEY_READ, &source) != ERROR_SUCCESS) return false;
-  plum::RegKey ownedSource(source);
-  if (RegCreateKeyExW(toRoot, to, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &target, nullptr) !=
-      ERROR_SUCCESS)
-    return false;
-  plum::RegKey ownedTarget(target);
-  return RegCopyTreeW(source, nullptr, target) == ERROR_SUCCESS;
-}
-
-void WriteValue(const std::wstring& key, const std::wstring& text) {
-  HKEY h = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                            &h, nullptr),
-            ERROR_SUCCESS)
-      << Utf8(key);
-  plum::RegKey owned(h);
-  ASSERT_EQ(RegSetValueExW(h, L"", 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                           static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))),
-            ERROR_SUCCESS);
-}
-
-// A screen shot of a window's client area as 24-bit pixels.
 class Picture {
  public:
   explicit Picture(HWND hwnd, const std::wstring& file) {
@@ -114,12 +75,6 @@ std::string Hex(COLORREF c) {
 class DockHelp : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (KeyExists(HKEY_CURRENT_USER, kSavedHtml)) RestoreHtml();
-    hadHtml_ = KeyExists(HKEY_CLASSES_ROOT, L".html");
-    if (hadHtml_) {
-      ASSERT_TRUE(CopyTree(HKEY_CLASSES_ROOT, L".html", HKEY_CURRENT_USER, kSavedHtml));
-    }
-    RegDeleteTreeW(HKEY_CLASSES_ROOT, kTestClass);
     SetEnvironmentVariableW(L"PLUM_FAKE_TOOL_LOG", log_.c_str());
     ASSERT_TRUE(FileExists(tool_)) << Utf8(tool_);
     ASSERT_TRUE(CreateDirectoryW(appFolder_.c_str(), nullptr)) << Utf8(appFolder_);
@@ -127,24 +82,7 @@ class DockHelp : public ::testing::Test {
 
   void TearDown() override {
     dock_.reset();
-    if (hadHtml_) {
-      RestoreHtml();
-    } else {
-      RegDeleteTreeW(HKEY_CLASSES_ROOT, L".html");
-    }
-    RegDeleteTreeW(HKEY_CLASSES_ROOT, kTestClass);
     SetEnvironmentVariableW(L"PLUM_FAKE_TOOL_LOG", nullptr);
-  }
-
-  static void RestoreHtml() {
-    ASSERT_TRUE(CopyTree(HKEY_CURRENT_USER, kSavedHtml, HKEY_CLASSES_ROOT, L".html"));
-    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\PlumDockHelpTest");
-  }
-
-  // ".html" opens with `command`.
-  void Associate(const std::wstring& command) {
-    WriteValue(L".html", kTestClass);
-    WriteValue(std::wstring(kTestClass) + L"\\shell\\open\\command", command);
   }
 
   void Start() {
@@ -152,7 +90,7 @@ class DockHelp : public ::testing::Test {
                "[PATH]\r\nINDEX_APPLET=appletviewer\r\nINDEX_APP=java\r\nINDEX_COMPILE=javac\r\n"
                "[CHECK]\r\nTOP=1\r\n");
     LaunchOptions options;
-    options.caption = kMainCaption;
+    options.caption = kDockCaption;
     options.appFolder = appFolder_;
     dock_ = std::make_unique<DockProcess>(DockExe(), options);
     ASSERT_TRUE(dock_->ok()) << Utf8(dock_->error());
@@ -166,11 +104,7 @@ class DockHelp : public ::testing::Test {
 
   void Menu(int command) { PostMessageW(main_, WM_COMMAND, command, 0); }
 
-  std::vector<ToolRun> RunsAfter(size_t count) {
-    WaitFor([&] { return ReadToolRuns(log_).size() >= count; }, 15000);
-    Sleep(300);  // and nothing more comes
-    return ReadToolRuns(log_);
-  }
+  std::vector<ToolRun> RunsAfter(size_t count) { return WaitForToolRuns(log_, count); }
 
   // Chooses the version item and waits for the About window.
   HWND OpenAbout() {
@@ -221,7 +155,7 @@ class DockHelp : public ::testing::Test {
   std::wstring appFolder_ = work_.path() + L"dock アプリ 1\\";
   std::wstring log_ = work_.path() + L"tool.log";
   std::wstring tool_ = ProgramFolder() + L"fake_tool.exe";
-  bool hadHtml_ = false;
+  HtmlAssociation association_;
   std::unique_ptr<DockProcess> dock_;
   HWND main_ = nullptr;
 };
@@ -236,7 +170,7 @@ TEST_F(DockHelp, HelpItemsOpenTheirDocumentInTheRegisteredProgram) {
   const std::wstring commands[] = {L"\"" + tool_ + L"\" \"%1\"", L"\"" + tool_ + L"\""};
   size_t count = 0;
   for (const std::wstring& command : commands) {
-    Associate(command);
+    association_.Associate(command);
     Menu(plum::kCmdHelpPro);
     std::vector<ToolRun> runs = RunsAfter(++count);
     ASSERT_EQ(runs.size(), count) << Utf8(command);
@@ -266,11 +200,10 @@ TEST_F(DockHelp, WithoutAnAssociationAMessageNamesTheDocument) {
       {"class without command", plum::kCmdHelpLib, appFolder_ + L"help/index.html", true},
   };
   for (const Case& c : cases) {
-    RegDeleteTreeW(HKEY_CLASSES_ROOT, L".html");
-    RegDeleteTreeW(HKEY_CLASSES_ROOT, kTestClass);
+    association_.Clear();
     if (c.withClass) {
-      WriteValue(L".html", kTestClass);
-      WriteValue(std::wstring(kTestClass) + L"\\shell", L"");
+      WriteClassesValue(L".html", L"", HtmlAssociation::kClass);
+      WriteClassesValue(std::wstring(HtmlAssociation::kClass) + L"\\shell", L"", L"");
     }
     Menu(c.command);
     MessageBoxInfo box = FindMessageBox(dock_->pid());
@@ -290,7 +223,7 @@ TEST_F(DockHelp, WithoutAnAssociationAMessageNamesTheDocument) {
   EXPECT_TRUE(ReadToolRuns(log_).empty()) << "nothing ran";
 
   // The dock still answers, and finds an association made meanwhile.
-  Associate(L"\"" + tool_ + L"\" \"%1\"");
+  association_.Associate(L"\"" + tool_ + L"\" \"%1\"");
   Menu(plum::kCmdHelpPro);
   std::vector<ToolRun> runs = RunsAfter(1);
   ASSERT_EQ(runs.size(), 1u);
@@ -416,7 +349,7 @@ TEST_F(DockHelp, TheLinkOpensTheAuthorPageAndTheWindowStays) {
 
   // Again, once the association is there (after the double-click time: a
   // second click soon after would be a double click, which opens nothing).
-  Associate(L"\"" + tool_ + L"\" \"%1\"");
+  association_.Associate(L"\"" + tool_ + L"\" \"%1\"");
   Sleep(GetDoubleClickTime() + 100);
   ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == about; }));
   ASSERT_EQ(Uncovered(FindChild(about, 3003)).x, at.x);

@@ -12,9 +12,6 @@
 namespace test {
 namespace {
 
-const wchar_t kMainCaption[] = L"ＰＬＵＭ　ＤＯＣＫ";
-
-std::wstring DockExe() { return ProgramFolder() + L"..\\src\\plum_dock.exe"; }
 
 class Dock : public ::testing::Test {
  protected:
@@ -29,7 +26,7 @@ class Dock : public ::testing::Test {
   void Start(const std::string& ini = "") {
     if (!ini.empty()) WriteBytes(app_.path() + L"plum_dock.ini", ini);
     LaunchOptions options;
-    options.caption = kMainCaption;
+    options.caption = kDockCaption;
     options.appFolder = app_.path();
     dock_ = std::make_unique<DockProcess>(DockExe(), options);
     ASSERT_TRUE(dock_->ok()) << Utf8(dock_->error());
@@ -68,11 +65,7 @@ class Dock : public ::testing::Test {
     WriteBytes(path, "class X {}\n");
     return path;
   }
-  std::vector<ToolRun> RunsAfter(size_t count) {
-    WaitFor([&] { return ReadToolRuns(log_).size() >= count; }, 15000);
-    Sleep(300);  // and nothing more comes
-    return ReadToolRuns(log_);
-  }
+  std::vector<ToolRun> RunsAfter(size_t count) { return WaitForToolRuns(log_, count); }
   std::string Ini() { return ReadBytes(app_.path() + L"plum_dock.ini"); }
   std::wstring Script(int slot) {
     return app_.path() + L"plum_dock" + std::to_wstring(slot) + L".bat";
@@ -98,7 +91,7 @@ TEST_F(Dock, FirstStartWritesTheSettingsAndShowsTheWindow) {
   EXPECT_EQ(Ini(),
             "[PATH]\r\nINDEX_APPLET=appletviewer\r\nINDEX_APP=java\r\nINDEX_COMPILE=javac\r\n"
             "[CHECK]\r\nTOP=1\r\n");
-  EXPECT_EQ(WindowText(main_), kMainCaption);
+  EXPECT_EQ(WindowText(main_), kDockCaption);
   RECT client;
   GetClientRect(main_, &client);
   EXPECT_EQ(client.right, 146);

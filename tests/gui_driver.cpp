@@ -176,19 +176,9 @@ bool WaitFor(const std::function<bool()>& predicate, DWORD timeoutMs, DWORD inte
   }
 }
 
-bool LeaveWindowsUnmanaged(const std::wstring& exeName) {
-  const std::wstring key = L"Software\\Wine\\AppDefaults\\" + exeName + L"\\X11 Driver";
-  HKEY handle = nullptr;
-  if (RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                      &handle, nullptr) != ERROR_SUCCESS)
-    return false;
-  plum::RegKey owned(handle);
-  const wchar_t value[] = L"N";
-  return RegSetValueExW(handle, L"Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
-                        sizeof value) == ERROR_SUCCESS;
-}
-
 // ---------------------------------------------------------------------------
+
+std::wstring DockExe() { return ProgramFolder() + L"..\\src\\plum_dock.exe"; }
 
 DockProcess::DockProcess(const std::wstring& exePath, const LaunchOptions& options) {
   folder_ = options.appFolder;

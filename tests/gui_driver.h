@@ -33,6 +33,10 @@ bool WaitFor(const std::function<bool()>& predicate, DWORD timeoutMs = 5000,
 // ---------------------------------------------------------------------------
 // The program under test.
 
+// plum_dock.exe of this build, and its main window's caption.
+inline constexpr wchar_t kDockCaption[] = L"ＰＬＵＭ　ＤＯＣＫ";
+std::wstring DockExe();
+
 struct LaunchOptions {
   // The main window to wait for; an empty field matches anything.
   std::wstring caption;
@@ -82,13 +86,6 @@ class DockProcess {
   HWND window_ = nullptr;
   std::wstring error_;
 };
-
-// Wine's X11 driver, with no window manager on the X screen, waits two
-// seconds whenever a window it has left to the window manager (a dialog, a
-// message box, a main window) is destroyed. This makes it keep the windows of
-// programs with this file name (e.g. L"plum_dock.exe") to itself instead, in
-// the test bed's Wine prefix; call it before starting the program.
-bool LeaveWindowsUnmanaged(const std::wstring& exeName);
 
 // ---------------------------------------------------------------------------
 // Windows.

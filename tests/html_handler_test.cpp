@@ -6,6 +6,7 @@
 #include "common/handles.h"
 #include "common/text.h"
 #include "homepage.h"
+#include "html_association.h"
 #include "test_support.h"
 
 namespace {
@@ -77,19 +78,7 @@ TEST(HelpDocuments, PathsFromTheAppFolder) {
   EXPECT_EQ(plum::AuthorPageLink(), page + L"/");
 }
 
-// Writes into HKEY_CLASSES_ROOT of the test bed's prefix.
-void WriteValue(const std::wstring& key, const std::wstring& name, const std::wstring& text,
-                DWORD type = REG_SZ) {
-  HKEY h = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                            &h, nullptr),
-            ERROR_SUCCESS)
-      << test::Utf8(key);
-  plum::RegKey owned(h);
-  ASSERT_EQ(RegSetValueExW(h, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
-                           static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))),
-            ERROR_SUCCESS);
-}
+using test::WriteClassesValue;
 
 void DeleteKey(const std::wstring& key) { RegDeleteTreeW(HKEY_CLASSES_ROOT, key.c_str()); }
 
@@ -105,7 +94,7 @@ class RegistryString : public ::testing::Test {
 
 TEST_F(RegistryString, MissingKeyOrValueReadsAsEmpty) {
   EXPECT_EQ(ReadRegistryString(HKEY_CLASSES_ROOT, kKey, L""), L"");
-  WriteValue(kKey, L"Other", L"x");
+  WriteClassesValue(kKey, L"Other", L"x");
   EXPECT_EQ(ReadRegistryString(HKEY_CLASSES_ROOT, kKey, L""), L"");
   EXPECT_EQ(ReadRegistryString(HKEY_CLASSES_ROOT, kKey + std::wstring(L"\\shell"), L"Other"), L"");
   // A name the ANSI code page cannot hold names no key.
@@ -113,15 +102,15 @@ TEST_F(RegistryString, MissingKeyOrValueReadsAsEmpty) {
 }
 
 TEST_F(RegistryString, TextValuesAndTheirTypes) {
-  WriteValue(kKey, L"", L"PlumTest.Class");
-  WriteValue(kKey, L"Named", L"\"C:\\ぶらうざ\\b.exe\" \"%1\"");
+  WriteClassesValue(kKey, L"", L"PlumTest.Class");
+  WriteClassesValue(kKey, L"Named", L"\"C:\\ぶらうざ\\b.exe\" \"%1\"");
   EXPECT_EQ(ReadRegistryString(HKEY_CLASSES_ROOT, kKey, L""), L"PlumTest.Class");
   EXPECT_EQ(ReadRegistryString(HKEY_CLASSES_ROOT, kKey, L"Named"),
             L"\"C:\\ぶらうざ\\b.exe\" \"%1\"");
 
   SetEnvironmentVariableW(L"PLUM_TEST_FOLDER", L"C:\\ぷらむ dir");
-  WriteValue(kKey, L"Expand", L"\"%PLUM_TEST_FOLDER%\\b.exe\" %1", REG_EXPAND_SZ);
-  WriteValue(kKey, L"Plain", L"\"%PLUM_TEST_FOLDER%\\b.exe\" %1", REG_SZ);
+  WriteClassesValue(kKey, L"Expand", L"\"%PLUM_TEST_FOLDER%\\b.exe\" %1", REG_EXPAND_SZ);
+  WriteClassesValue(kKey, L"Plain", L"\"%PLUM_TEST_FOLDER%\\b.exe\" %1", REG_SZ);
   EXPECT_EQ(ReadRegistryString(HKEY_CLASSES_ROOT, kKey, L"Expand"),
             L"\"C:\\ぷらむ dir\\b.exe\" %1");
   EXPECT_EQ(ReadRegistryString(HKEY_CLASSES_ROOT, kKey, L"Plain"),
@@ -141,11 +130,11 @@ TEST_F(RegistryString, TextValuesAndTheirTypes) {
 }
 
 TEST_F(RegistryString, OnlyValuesUpTo1023BytesFit) {
-  WriteValue(kKey, L"Fits", std::wstring(1023, L'a'));
-  WriteValue(kKey, L"Long", std::wstring(1024, L'a'));
+  WriteClassesValue(kKey, L"Fits", std::wstring(1023, L'a'));
+  WriteClassesValue(kKey, L"Long", std::wstring(1024, L'a'));
   // Two bytes each in code page 932: 512 of them do not fit.
-  WriteValue(kKey, L"Kana", std::wstring(511, L'あ'));
-  WriteValue(kKey, L"LongKana", std::wstring(512, L'あ'));
+  WriteClassesValue(kKey, L"Kana", std::wstring(511, L'あ'));
+  WriteClassesValue(kKey, L"LongKana", std::wstring(512, L'あ'));
   EXPECT_EQ(ReadRegistryString(HKEY_CLASSES_ROOT, kKey, L"Fits"), std::wstring(1023, L'a'));
   EXPECT_EQ(ReadRegistryString(HKEY_CLASSES_ROOT, kKey, L"Long"), L"");
   EXPECT_EQ(ReadRegistryString(HKEY_CLASSES_ROOT, kKey, L"Kana"), std::wstring(511, L'あ'));
@@ -157,19 +146,6 @@ TEST_F(RegistryString, OnlyValuesUpTo1023BytesFit) {
 class BrowserLaunch : public ::testing::Test {
  protected:
   void SetUp() override {
-    HKEY h = nullptr;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, L".html", 0, KEY_QUERY_VALUE, &h) == ERROR_SUCCESS) {
-      plum::RegKey key(h);
-      hadKey_ = true;
-      DWORD size = 0;
-      if (RegQueryValueExW(h, L"", nullptr, &savedType_, nullptr, &size) == ERROR_SUCCESS) {
-        savedValue_.resize(size);
-        RegQueryValueExW(h, L"", nullptr, &savedType_, savedValue_.data(), &size);
-        savedValue_.resize(size);
-        hadValue_ = true;
-      }
-    }
-    DeleteKey(kClass);
     SetEnvironmentVariableW(L"PLUM_FAKE_TOOL_LOG", log_.c_str());
     ASSERT_TRUE(test::FileExists(tool_)) << test::Utf8(tool_);
     ASSERT_TRUE(CreateDirectoryW(docFolder_.c_str(), nullptr));
@@ -178,45 +154,12 @@ class BrowserLaunch : public ::testing::Test {
   }
 
   void TearDown() override {
-    if (!hadKey_) {
-      DeleteKey(L".html");
-    } else {
-      HKEY h = nullptr;
-      if (RegOpenKeyExW(HKEY_CLASSES_ROOT, L".html", 0, KEY_SET_VALUE, &h) == ERROR_SUCCESS) {
-        plum::RegKey key(h);
-        if (hadValue_)
-          RegSetValueExW(h, L"", 0, savedType_, savedValue_.data(),
-                         static_cast<DWORD>(savedValue_.size()));
-        else
-          RegDeleteValueW(h, L"");
-      }
-    }
-    DeleteKey(kClass);
     SetEnvironmentVariableW(L"PLUM_FAKE_TOOL_LOG", nullptr);
     SetEnvironmentVariableW(L"PLUM_TEST_FOLDER", nullptr);
   }
 
-  void Associate(const std::wstring& command, DWORD type = REG_SZ) {
-    WriteValue(L".html", L"", kClass);
-    WriteValue(std::wstring(kClass) + L"\\shell\\open\\command", L"", command, type);
-  }
-
-  // Waits for the fake tool to log a run (or for the time to run out).
-  std::vector<test::ToolRun> WaitForRuns() {
-    std::vector<test::ToolRun> runs;
-    for (int i = 0; i < 300 && runs.empty(); ++i) {
-      Sleep(50);
-      runs = test::ReadToolRuns(log_);
-    }
-    Sleep(200);
-    return test::ReadToolRuns(log_);
-  }
-
-  static constexpr wchar_t kClass[] = L"PlumTest.Class";
-  bool hadKey_ = false;
-  bool hadValue_ = false;
-  DWORD savedType_ = REG_SZ;
-  std::vector<BYTE> savedValue_;
+  static constexpr const wchar_t* kClass = test::HtmlAssociation::kClass;
+  test::HtmlAssociation association_;
   test::ScratchFolder work_{L"browser"};
   std::wstring log_ = work_.path() + L"tool.log";
   std::wstring tool_ = test::ProgramFolder() + L"fake_tool.exe";
@@ -237,11 +180,11 @@ TEST_F(BrowserLaunch, TheAssociatedProgramGetsTheDocumentAsOneArgument) {
       {L"\"%PLUM_TEST_FOLDER%fake_tool.exe\" \"%1\"", REG_EXPAND_SZ},
   };
   for (const Case& c : cases) {
-    Associate(c.command, c.type);
+    association_.Associate(c.command, c.type);
     DeleteFileW(log_.c_str());
     plum::BrowserOutcome opened = plum::OpenInBrowser(document_);
     ASSERT_TRUE(opened.ok) << test::Utf8(opened.message);
-    std::vector<test::ToolRun> runs = WaitForRuns();
+    std::vector<test::ToolRun> runs = test::WaitForToolRuns(log_, 1);
     ASSERT_EQ(runs.size(), 1u) << test::Utf8(c.command);
     std::vector<std::wstring> expected{document_};
     if (c.command.find(L"-url") != std::wstring::npos) expected.insert(expected.begin(), L"-url");
@@ -262,14 +205,14 @@ TEST_F(BrowserLaunch, NothingStartsWithoutAUsableAssociation) {
       {kClass, L"\"" + missingProgram + L"\" \"%1\"", plum::SystemMessage(ERROR_FILE_NOT_FOUND)},
   };
   // First a working association, so that each case shows a fresh look-up.
-  Associate(L"\"" + tool_ + L"\" \"%1\"");
+  association_.Associate(L"\"" + tool_ + L"\" \"%1\"");
   ASSERT_TRUE(plum::OpenInBrowser(document_).ok);
-  ASSERT_EQ(WaitForRuns().size(), 1u);
+  ASSERT_EQ(test::WaitForToolRuns(log_, 1).size(), 1u);
   for (const Case& c : cases) {
     DeleteKey(kClass);
-    WriteValue(L".html", L"", c.htmlClass);
+    WriteClassesValue(L".html", L"", c.htmlClass);
     if (!c.command.empty())
-      WriteValue(std::wstring(kClass) + L"\\shell\\open\\command", L"", c.command);
+      WriteClassesValue(std::wstring(kClass) + L"\\shell\\open\\command", L"", c.command);
     DeleteFileW(log_.c_str());
     plum::BrowserOutcome opened = plum::OpenInBrowser(document_);
     EXPECT_FALSE(opened.ok) << test::Utf8(c.command);

@@ -141,4 +141,11 @@ std::vector<ToolRun> ReadToolRuns(const std::wstring& logFile) {
   return runs;
 }
 
+std::vector<ToolRun> WaitForToolRuns(const std::wstring& logFile, size_t count, DWORD timeoutMs) {
+  const ULONGLONG end = GetTickCount64() + timeoutMs;
+  while (ReadToolRuns(logFile).size() < count && GetTickCount64() < end) Sleep(50);
+  Sleep(300);
+  return ReadToolRuns(logFile);
+}
+
 }  // namespace test

@@ -47,5 +47,9 @@ struct ToolRun {
 };
 // Parses the fake tool's log; missing log reads as no runs.
 std::vector<ToolRun> ReadToolRuns(const std::wstring& logFile);
+// Waits until the log holds `count` runs (or the time is up), then a little
+// longer so that an unexpected further run shows too; returns the runs.
+std::vector<ToolRun> WaitForToolRuns(const std::wstring& logFile, size_t count,
+                                     DWORD timeoutMs = 15000);
 
 }  // namespace test

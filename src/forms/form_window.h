@@ -30,7 +30,55 @@ class FormWindow {
   }
   virtual LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) = 0;
 
+  // Registers a form's window class with this procedure (a repeat is harmless).
+  static void RegisterFormClass(HINSTANCE instance, const wchar_t* className, HBRUSH background) {
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = background;
+    wc.lpszClassName = className;
+    RegisterClassExW(&wc);
+  }
+
+  // Shows the form modally over `owner` (which is disabled meanwhile), with
+  // the focus on control `focusId`, and handles messages until EndModal.
+  // False when the program is quitting (WM_QUIT is posted again for the main
+  // loop); the caller then closes the form.
+  bool RunModal(HWND owner, int focusId) {
+    modal_ = true;
+    if (owner) EnableWindow(owner, FALSE);
+    ShowWindow(hwnd_, SW_SHOW);
+    SetForegroundWindow(hwnd_);
+    SetFocus(GetDlgItem(hwnd_, focusId));
+    MSG msg;
+    while (modal_) {
+      const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+      if (got <= 0) {
+        if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
+        return false;
+      }
+      if (!IsDialogMessageW(hwnd_, &msg)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+      }
+    }
+    return true;
+  }
+
+  // Ends the modal loop. The owner comes back first, so that it is the
+  // window that becomes active when the form hides or goes.
+  void EndModal(HWND owner) {
+    if (owner) {
+      EnableWindow(owner, TRUE);
+      SetActiveWindow(owner);
+    }
+    modal_ = false;
+  }
+
   HWND hwnd_ = nullptr;
+  bool modal_ = false;
 };
 
 }  // namespace plum

@@ -58,14 +58,7 @@ bool MainForm::Create(HINSTANCE instance, SetForm& settings, const std::wstring&
   if (smallIcon_)
     bigIcon_.reset(static_cast<HICON>(CopyImage(smallIcon_.get(), IMAGE_ICON, 32, 32, 0)));
 
-  WNDCLASSEXW wc = {};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = WindowProc;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = kClassName;
-  RegisterClassExW(&wc);
+  RegisterFormClass(instance, kClassName, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
 
   RECT r = {0, 0, kClientWidth, kClientHeight};
   AdjustWindowRectEx(&r, kStyle, TRUE, 0);

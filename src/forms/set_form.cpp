@@ -75,14 +75,7 @@ std::wstring FileDialogFilter(std::wstring_view description) {
 
 bool SetForm::Create(HINSTANCE instance, const std::wstring& settingsFile) {
   settingsFile_ = settingsFile;
-  WNDCLASSEXW wc = {};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = WindowProc;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = kClassName;
-  RegisterClassExW(&wc);
+  RegisterFormClass(instance, kClassName, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
 
   const int dpi = ScreenDpi();
   const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
@@ -137,34 +130,12 @@ void SetForm::SetAlwaysInFrontState(int state) {
 
 void SetForm::ShowModal() {
   if (modal_) return;
-  modal_ = true;
-  if (owner_) EnableWindow(owner_, FALSE);
-  ShowWindow(hwnd_, SW_SHOW);
-  SetForegroundWindow(hwnd_);
-  SetFocus(GetNextDlgTabItem(hwnd_, nullptr, FALSE));
-  MSG msg;
-  while (modal_) {
-    const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-    if (got <= 0) {
-      if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
-      Hide();
-      break;
-    }
-    if (!IsDialogMessageW(hwnd_, &msg)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-  }
+  if (!RunModal(owner_, kIdOk)) Hide();
 }
 
 void SetForm::Hide() {
-  // The owner comes back first, so it is the window that becomes active.
-  if (owner_) {
-    EnableWindow(owner_, TRUE);
-    SetActiveWindow(owner_);
-  }
+  EndModal(owner_);
   ShowWindow(hwnd_, SW_HIDE);
-  modal_ = false;
 }
 
 void SetForm::Browse(int slot) {

@@ -53,7 +53,6 @@ class SetForm final : public FormWindow {
   std::wstring settingsFile_;
   std::wstring filter_;
   wchar_t fileName_[260] = {};  // kept between uses: one dialog serves all three buttons
-  bool modal_ = false;
 };
 
 }  // namespace plum

@@ -73,17 +73,10 @@ class VersionForm final : public FormWindow {
   FontHandle linkFont_;
   CursorHandle goCursor_;
   IconHandle icon_;
-  bool open_ = false;
 };
 
 void VersionForm::Run() {
-  WNDCLASSEXW wc = {};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = WindowProc;
-  wc.hInstance = instance_;
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.lpszClassName = kClassName;
-  RegisterClassExW(&wc);
+  RegisterFormClass(instance_, kClassName, nullptr);  // the form paints its own blue
 
   const int dpi = ScreenDpi();
   titleFont_ = JapaneseFont(1425, dpi);
@@ -107,24 +100,7 @@ void VersionForm::Run() {
   if (icon_) SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_.get()));
   CreateControls();
 
-  open_ = true;
-  if (owner_) EnableWindow(owner_, FALSE);
-  ShowWindow(hwnd_, SW_SHOW);
-  SetForegroundWindow(hwnd_);
-  SetFocus(GetDlgItem(hwnd_, IDOK));
-  MSG msg;
-  while (open_) {
-    const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-    if (got <= 0) {
-      if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
-      Close();
-      break;
-    }
-    if (!IsDialogMessageW(hwnd_, &msg)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-  }
+  if (!RunModal(owner_, IDOK)) Close();
 }
 
 void VersionForm::CreateControls() {
@@ -178,12 +154,8 @@ void VersionForm::DrawOkButton(const DRAWITEMSTRUCT& item) {
 }
 
 void VersionForm::Close() {
-  if (!open_) return;
-  open_ = false;
-  if (owner_) {
-    EnableWindow(owner_, TRUE);
-    SetActiveWindow(owner_);
-  }
+  if (!modal_) return;
+  EndModal(owner_);
   DestroyWindow(hwnd_);
 }
 
