@@ -1,6 +1,7 @@
 #include "forms/main_form.h"
 
 #include <commctrl.h>
+#include <ole2.h>
 
 #include "browser/html_handler.h"
 #include "common/object_count.h"
@@ -96,12 +97,6 @@ void MainForm::FitClientArea() {
 }
 
 void MainForm::CreateSlots() {
-  // The tooltip window has no owner: under Wine a window that owns one is put
-  // below it, instead of topmost, when it asks to be always in front.
-  tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                             WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
-                             CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance_, nullptr);
-  SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, 800);
   const int pictureIds[3] = {IDB_RUN0, IDB_RUN1, IDB_RUN2};
   for (int slot = 0; slot < kSlotCount; ++slot) {
     run_[slot] = CreateWindowExW(
@@ -115,15 +110,20 @@ void MainForm::CreateSlots() {
                    reinterpret_cast<LPARAM>(pictures_[slot].get()));
     SetWindowPos(run_[slot], nullptr, slot * kImageStep, 0, kImageSize, kImageSize,
                  SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
 
-    TTTOOLINFOW tool = {};
-    tool.cbSize = sizeof tool;
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = hwnd_;
-    tool.uId = reinterpret_cast<UINT_PTR>(run_[slot]);
-    tool.lpszText = const_cast<wchar_t*>(L"");
-    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-
+HRESULT MainForm::AcceptDrops() {
+  CreateToolTips();
+  // A refusal right after another instance ended is usually passing: try
+  // again briefly.
+  HRESULT ole = OleInitialize(nullptr);
+  for (int attempt = 0; FAILED(ole) && attempt < 10; ++attempt) {
+    Sleep(100);
+    ole = OleInitialize(nullptr);
+  }
+  if (FAILED(ole)) return ole;
+  for (int slot = 0; slot < kSlotCount; ++slot) {
     dropTargets_[slot] = ComRef<SlotDropTarget>::Adopt(new SlotDropTarget(
         [this, slot](const std::wstring& path) {
           // Handled after the drag source has been answered, not inside its drag loop.
@@ -131,6 +131,28 @@ void MainForm::CreateSlots() {
           PostMessageW(hwnd_, kDropMessage, static_cast<WPARAM>(slot), 0);
         }));
     RegisterDragDrop(run_[slot], dropTargets_[slot].get());
+  }
+  return ole;
+}
+
+// The slots' tool tips start empty; each shows the last path dropped on it.
+void MainForm::CreateToolTips() {
+  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+  // The tooltip window has no owner: under Wine a window that owns one is put
+  // below it, instead of topmost, when it asks to be always in front.
+  tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                             WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                             CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance_, nullptr);
+  SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, 800);
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    TTTOOLINFOW tool = {};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = hwnd_;
+    tool.uId = reinterpret_cast<UINT_PTR>(run_[slot]);
+    tool.lpszText = const_cast<wchar_t*>(L"");
+    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
   }
 }
 

@@ -35,11 +35,17 @@ class MainForm final : public FormWindow {
   // and sets the first activation title.
   bool Create(HINSTANCE instance, SetForm& settings, const std::wstring& appFolder);
   void Show();
+  // Starts OLE on this thread and gives the slots their drop targets and
+  // tool tips. Done once the window shows: nothing can be dropped on a
+  // hidden window, and the user sees the window sooner. The result of
+  // starting OLE; when it fails the slots take no drops.
+  HRESULT AcceptDrops();
 
  private:
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override;
   void Load();
   void CreateSlots();
+  void CreateToolTips();
   void FitClientArea();
   void OnActivate(WPARAM wParam, LPARAM lParam);
   void ApplyAlwaysInFront(bool inFront);

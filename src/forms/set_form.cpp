@@ -11,6 +11,7 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"PlumDockSetForm";
 constexpr wchar_t kCaption[] = L"設定";
+constexpr wchar_t kFileDialogDll[] = L"comdlg32.dll";
 
 // Control IDs. OK and Cancel deliberately avoid IDOK and IDCANCEL: neither
 // is the default or cancel button, so Enter and Esc press neither.
@@ -51,6 +52,34 @@ const ControlSpec kControls[] = {
 };
 
 constexpr TwipsRect kClientTwips = {2760, 3750, 6030, 2700};
+
+// The file dialog's library is loaded when the dialog is first needed, not
+// at start-up, and stays loaded.
+struct FileDialogLibrary {
+  using OpenFunction = BOOL(WINAPI*)(OPENFILENAMEW*);
+  using ErrorFunction = DWORD(WINAPI*)();
+  OpenFunction open = nullptr;
+  ErrorFunction error = nullptr;
+  DWORD loadError = 0;
+};
+
+const FileDialogLibrary& LoadFileDialogLibrary() {
+  static const FileDialogLibrary library = [] {
+    FileDialogLibrary l;
+    if (HMODULE module = LoadLibraryW(kFileDialogDll)) {
+      l.open = reinterpret_cast<FileDialogLibrary::OpenFunction>(
+          reinterpret_cast<void*>(GetProcAddress(module, "GetOpenFileNameW")));
+      l.error = reinterpret_cast<FileDialogLibrary::ErrorFunction>(
+          reinterpret_cast<void*>(GetProcAddress(module, "CommDlgExtendedError")));
+    }
+    if (!l.open || !l.error) {
+      l.open = nullptr;
+      l.loadError = GetLastError();
+    }
+    return l;
+  }();
+  return library;
+}
 
 std::wstring WindowText(HWND hwnd) {
   std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
@@ -145,8 +174,25 @@ void SetForm::Browse(int slot) {
   ofn.lpstrFilter = filter_.empty() ? nullptr : filter_.c_str();
   ofn.lpstrFile = fileName_;
   ofn.nMaxFile = static_cast<DWORD>(std::size(fileName_));
+  const FileDialogLibrary& dialog = LoadFileDialogLibrary();
+  if (!dialog.open) {
+    const std::wstring message = std::wstring(L"ファイルを開くダイアログを表示できません（") +
+                                 kFileDialogDll + L"）。\n" + SystemMessage(dialog.loadError);
+    MessageBoxW(hwnd_, message.c_str(), L"PLUM_DOCK", MB_OK | MB_ICONWARNING);
+    return;
+  }
   // A cancelled dialog leaves the text box as it was.
-  if (GetOpenFileNameW(&ofn)) SetWindowTextW(path_[slot], fileName_);
+  if (dialog.open(&ofn)) {
+    SetWindowTextW(path_[slot], fileName_);
+    return;
+  }
+  if (const DWORD error = dialog.error()) {
+    wchar_t code[16];
+    wsprintfW(code, L"0x%04X", error);
+    const std::wstring message =
+        std::wstring(L"ファイルを開くダイアログを表示できません（エラー ") + code + L"）。";
+    MessageBoxW(hwnd_, message.c_str(), L"PLUM_DOCK", MB_OK | MB_ICONWARNING);
+  }
 }
 
 void SetForm::Save() {

@@ -25,8 +25,10 @@ std::wstring ReadSetting(const std::wstring& section, const std::wstring& key,
 
 SettingRead ReadSettingOrDefault(const std::wstring& section, const std::wstring& key,
                                  const std::wstring& file, const std::wstring& defaultValue) {
-  if (ReadSetting(section, key, file).empty()) WriteSetting(section, key, defaultValue, file);
   SettingRead result;
+  result.value = ReadSetting(section, key, file);
+  if (!result.value.empty()) return result;  // nothing written, so nothing to read again
+  WriteSetting(section, key, defaultValue, file);
   result.value = ReadSetting(section, key, file);
   if (result.value.empty() && !defaultValue.empty()) {
     result.value = defaultValue;

@@ -1,5 +1,6 @@
 #include "startup/startup.h"
 
+#include "common/text.h"
 #include "forms/main_form.h"
 #include "forms/set_form.h"
 #include "settings/settings_file.h"
@@ -67,10 +68,17 @@ bool StartUp(HINSTANCE instance) {
   setForm.SetAlwaysInFrontState(AlwaysInFrontFromText(top.value));
 
   mainForm.Show();
+  const HRESULT drops = mainForm.AcceptDrops();
   if (!stored) {
     const std::wstring message = L"設定ファイル " + settingsFile +
                                  L" に書き込めません。\n"
                                  L"既定の設定で動作します。設定の変更は保存されません。";
+    MessageBoxW(mainForm.hwnd(), message.c_str(), L"PLUM_DOCK", MB_OK | MB_ICONWARNING);
+  }
+  if (FAILED(drops)) {
+    const std::wstring message =
+        L"ドラッグ＆ドロップを準備できません。スロットへのドロップは使えません。\n" +
+        SystemMessage(static_cast<DWORD>(drops));
     MessageBoxW(mainForm.hwnd(), message.c_str(), L"PLUM_DOCK", MB_OK | MB_ICONWARNING);
   }
   return true;

@@ -1,8 +1,7 @@
 // The yardstick for the start-up benchmark: a Win32 program that only
 // registers a class and shows one window, built with the dock's flags.
-// With "--console" it first allocates a console, and with "--ole" it first
-// loads and starts OLE and the common controls, as the dock does, to show
-// what each costs on its own.
+// With "--console" it allocates a console of its own between creating and
+// showing its window, as the dock must, to show what that costs on its own.
 #include <windows.h>
 
 #include <cwchar>
@@ -17,23 +16,6 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
-  if (std::wcsstr(commandLine, L"--ole")) {
-    // Loaded by name so that the plain run does not load them at all.
-    using OleInit = HRESULT(WINAPI*)(void*);
-    using ControlsInit = BOOL(WINAPI*)(const void*);
-    const struct {
-      DWORD size, classes;
-    } controls = {8, 0x000000FF | 0x00004000};  // ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES
-    if (HMODULE ole = LoadLibraryW(L"ole32.dll"))
-      if (auto init = reinterpret_cast<OleInit>(
-              reinterpret_cast<void*>(GetProcAddress(ole, "OleInitialize"))))
-        init(nullptr);
-    if (HMODULE comctl = LoadLibraryW(L"comctl32.dll"))
-      if (auto init = reinterpret_cast<ControlsInit>(
-              reinterpret_cast<void*>(GetProcAddress(comctl, "InitCommonControlsEx"))))
-        init(&controls);
-  }
-  if (std::wcsstr(commandLine, L"--console")) AllocConsole();
   WNDCLASSEXW wc = {};
   wc.cbSize = sizeof wc;
   wc.lpfnWndProc = WindowProc;
@@ -45,6 +27,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   HWND hwnd = CreateWindowExW(0, wc.lpszClassName, L"minimal", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
                               CW_USEDEFAULT, 200, 120, nullptr, nullptr, instance, nullptr);
   if (!hwnd) return 1;
+  // As the dock does it: once its windows exist and before the window shows,
+  // a console of its own, also when it was started from one.
+  if (std::wcsstr(commandLine, L"--console") && !AllocConsole()) {
+    FreeConsole();
+    AllocConsole();
+  }
   ShowWindow(hwnd, SW_SHOWNORMAL);
   UpdateWindow(hwnd);
   MSG msg;
