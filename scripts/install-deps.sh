@@ -6,7 +6,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build file zip unzip
+  cmake ninja-build file zip unzip clang-format
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   googletest

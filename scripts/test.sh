@@ -6,6 +6,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 
+# The sources follow .clang-format.
+git ls-files -z 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' |
+  xargs -0 clang-format --dry-run --Werror
+
 cmake --preset win64 >/dev/null
 cmake --build --preset win64
 # The release build must build warning-free too (tests run the x86_64 build).

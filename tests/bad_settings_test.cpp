@@ -123,13 +123,13 @@ TEST_F(BadSettings, GarbageMissingSectionsEmptyAndDuplicateValues) {
     EXPECT_EQ(Read(plum::kSectionCheck, plum::kKeyTop), L"1");
   }
   {
-    const std::string ini = "[CHECK]\r\nTOP=0\r\nTOP=1\r\n[PATH]\r\nINDEX_APPLET=first\r\n"
-                            "INDEX_APPLET=second\r\n[CHECK]\r\nTOP=1\r\n";
+    const std::string ini =
+        "[CHECK]\r\nTOP=0\r\nTOP=1\r\n[PATH]\r\nINDEX_APPLET=first\r\n"
+        "INDEX_APPLET=second\r\n[CHECK]\r\nTOP=1\r\n";
     auto dock = Start(&ini);
     ASSERT_TRUE(dock->ok());
     EXPECT_EQ(LiveToolCommand(*dock, 0), Read(plum::kSectionPath, L"INDEX_APPLET"));
-    EXPECT_TRUE(TopmostBecomes(dock->window(),
-                               Read(plum::kSectionCheck, plum::kKeyTop) != L"0"));
+    EXPECT_TRUE(TopmostBecomes(dock->window(), Read(plum::kSectionCheck, plum::kKeyTop) != L"0"));
   }
 }
 
@@ -194,8 +194,8 @@ TEST_F(BadSettings, AnUnwritableAppFolderEndsInMessagesAndLeavesFilesAlone) {
 
   PostMessageW(dock->window(), WM_COMMAND, plum::kCmdSetting, 0);
   HWND form = nullptr;
-  ASSERT_TRUE(test::WaitFor(
-      [&] { return (form = test::FindTopLevel(dock->pid(), L"PlumDockSetForm")); }));
+  ASSERT_TRUE(
+      test::WaitFor([&] { return (form = test::FindTopLevel(dock->pid(), L"PlumDockSetForm")); }));
   test::PressButton(form, L"OK");
   expectMessage(iniPath_, "after OK in the settings dialog");
 

@@ -12,7 +12,6 @@
 namespace test {
 namespace {
 
-
 class Dock : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -44,8 +43,8 @@ class Dock : public ::testing::Test {
   // Every slot runs the fake tool; TOP as given.
   std::string FakeToolIni(const char* top = "1") {
     const std::string tool = Utf8(tool_);
-    return "[PATH]\r\nINDEX_APPLET=" + tool + "\r\nINDEX_APP=" + tool + "\r\nINDEX_COMPILE=" + tool +
-           "\r\n[CHECK]\r\nTOP=" + top + "\r\n";
+    return "[PATH]\r\nINDEX_APPLET=" + tool + "\r\nINDEX_APP=" + tool +
+           "\r\nINDEX_COMPILE=" + tool + "\r\n[CHECK]\r\nTOP=" + top + "\r\n";
   }
   HWND Slot(int i) { return FindChild(main_, plum::kRunControlId + i); }
   // The middle of the part of slot i that no neighbour overlaps.
@@ -111,7 +110,8 @@ TEST_F(Dock, FirstStartWritesTheSettingsAndShowsTheWindow) {
             L"メニュー\n  設定\n  -\n  終了\n情報\n  バージョン\nヘルプ\n  本体\n  ライブラリ\n")
       << Utf8(error);
   EXPECT_TRUE(WaitFor([&] { return IsTopmost(main_); }));
-  EXPECT_FALSE(GetWindowLongW(main_, GWL_STYLE) & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME));
+  EXPECT_FALSE(GetWindowLongW(main_, GWL_STYLE) &
+               (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME));
   HWND dialog = FindTopLevel(dock_->pid(), L"", L"設定");
   EXPECT_EQ(dialog, nullptr) << "the settings dialog stays hidden";
 }
@@ -133,14 +133,16 @@ TEST_F(Dock, DropOnEachSlotWritesTheScriptRunsTheToolAndSetsTheTip) {
     EXPECT_EQ(script.substr(0, 12), "cd\\\r\ncd /d \"");
     EXPECT_NE(script.find("cls\r\n@ECHO ------"), std::string::npos);
   }
-  EXPECT_EQ(ReadBytes(Script(2)).substr(ReadBytes(Script(2)).rfind("\r\n", ReadBytes(Script(2)).size() - 3) + 2),
+  EXPECT_EQ(ReadBytes(Script(2)).substr(
+                ReadBytes(Script(2)).rfind("\r\n", ReadBytes(Script(2)).size() - 3) + 2),
             Utf8(tool_) + " \"a&b (1).java\"\r\n");
 }
 
 TEST_F(Dock, ThreeFilesRunTheFirstOnlyAndTextIsRefused) {
   Start(FakeToolIni());
   const std::wstring first = Source(L"First.java");
-  DragOutcome drag = DragFiles({first, Source(L"Second.java"), Source(L"Third.java")}, SlotPoint(2));
+  DragOutcome drag =
+      DragFiles({first, Source(L"Second.java"), Source(L"Third.java")}, SlotPoint(2));
   ASSERT_TRUE(drag.ran) << Utf8(drag.error);
   std::vector<ToolRun> runs = RunsAfter(1);
   ASSERT_EQ(runs.size(), 1u);

@@ -120,9 +120,7 @@ class DropSource : public IDropSource {
     if (!(keyState & MK_LBUTTON)) return DRAGDROP_S_DROP;
     return S_OK;
   }
-  HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override {
-    return DRAGDROP_S_USEDEFAULTCURSORS;
-  }
+  HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
 
  private:
   virtual ~DropSource() = default;
@@ -151,10 +149,14 @@ std::vector<BYTE> TextBytes(const std::wstring& text) {
 
 std::string HresultName(HRESULT hr) {
   switch (hr) {
-    case DRAGDROP_S_DROP: return "DRAGDROP_S_DROP";
-    case DRAGDROP_S_CANCEL: return "DRAGDROP_S_CANCEL";
-    case E_UNEXPECTED: return "E_UNEXPECTED";
-    case E_OUTOFMEMORY: return "E_OUTOFMEMORY";
+    case DRAGDROP_S_DROP:
+      return "DRAGDROP_S_DROP";
+    case DRAGDROP_S_CANCEL:
+      return "DRAGDROP_S_CANCEL";
+    case E_UNEXPECTED:
+      return "E_UNEXPECTED";
+    case E_OUTOFMEMORY:
+      return "E_OUTOFMEMORY";
     default: {
       char text[16];
       snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(hr));
@@ -194,8 +196,8 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
       SetWindowTextW(hwnd, L"dragging");
       DropSource* source = new DropSource;
       DWORD effect = DROPEFFECT_NONE;
-      const HRESULT hr = DoDragDrop(
-          g_drag->data, source, DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK, &effect);
+      const HRESULT hr = DoDragDrop(g_drag->data, source,
+                                    DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK, &effect);
       source->Release();
       g_drag->outcome = "result=" + HresultName(hr) + " effect=" + std::to_string(effect);
       Report(g_drag->outcome);
@@ -246,8 +248,9 @@ int wmain(int argc, wchar_t** argv) {
     }
   }
   if (files.empty() == !haveText) {
-    fprintf(stderr, "usage: drag_source (--files <path>... | --text <text>) [--at X Y] "
-                    "[--result <file>]\n");
+    fprintf(stderr,
+            "usage: drag_source (--files <path>... | --text <text>) [--at X Y] "
+            "[--result <file>]\n");
     return 2;
   }
 
@@ -264,8 +267,8 @@ int wmain(int argc, wchar_t** argv) {
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_HIGHLIGHT + 1);
   wc.lpszClassName = kClassName;
   RegisterClassExW(&wc);
-  HWND hwnd = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kClassName, L"waiting", WS_POPUP,
-                              x, y, kSize, kSize, nullptr, nullptr, instance, nullptr);
+  HWND hwnd = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kClassName, L"waiting", WS_POPUP, x,
+                              y, kSize, kSize, nullptr, nullptr, instance, nullptr);
   if (!hwnd) return 4;
   SetTimer(hwnd, kGiveUpTimer, 60000, nullptr);
   ShowWindow(hwnd, SW_SHOWNOACTIVATE);

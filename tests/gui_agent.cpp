@@ -25,7 +25,10 @@ void Describe(HMENU menu, int depth, std::wstring* out) {
     wchar_t caption[512] = L"";
     const bool separator = (info.fType & MFT_SEPARATOR) != 0;
     if (!separator) GetMenuStringW(menu, static_cast<UINT>(i), caption, 512, MF_BYPOSITION);
-    *out += std::to_wstring(depth) + L"\t" + (separator ? L"s" : info.hSubMenu ? L"p" : L"i") +
+    *out += std::to_wstring(depth) + L"\t" +
+            (separator       ? L"s"
+             : info.hSubMenu ? L"p"
+                             : L"i") +
             L"\t" + std::to_wstring(info.wID) + L"\t" + std::to_wstring(info.fState) + L"\t" +
             caption + L"\n";
     if (info.hSubMenu) Describe(info.hSubMenu, depth + 1, out);
@@ -51,8 +54,8 @@ void Answer(HWND hwnd, WPARAM request) {
 
 }  // namespace
 
-extern "C" __declspec(dllexport) LRESULT CALLBACK AgentHook(int code, WPARAM wParam,
-                                                            LPARAM lParam) {
+extern "C" __declspec(dllexport) LRESULT CALLBACK
+    AgentHook(int code, WPARAM wParam, LPARAM lParam) {
   static const UINT kReadMenu = RegisterWindowMessageW(L"PlumGuiAgentReadMenu");
   if (code == HC_ACTION) {
     const CWPSTRUCT* call = reinterpret_cast<const CWPSTRUCT*>(lParam);

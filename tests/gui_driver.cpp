@@ -85,8 +85,8 @@ int RunLinuxTool(const std::wstring& name, const std::vector<std::wstring>& argu
   STARTUPINFOW si = {};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi = {};
-  if (!CreateProcessW(shell.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &si, &pi))
+  if (!CreateProcessW(shell.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                      &pi))
     return -1;
   if (pi.hProcess) CloseHandle(pi.hProcess);
   if (pi.hThread) CloseHandle(pi.hThread);
@@ -131,8 +131,8 @@ class RemoteMemory {
   RemoteMemory(HWND windowOfProcess, SIZE_T size) : size_(size) {
     DWORD pid = 0;
     GetWindowThreadProcessId(windowOfProcess, &pid);
-    process_.reset(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
-                               pid));
+    process_.reset(
+        OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid));
     if (process_)
       address_ = static_cast<BYTE*>(
           VirtualAllocEx(process_.get(), nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
@@ -162,8 +162,8 @@ class RemoteMemory {
   SIZE_T size_;
 };
 
-const SIZE_T kTextOffset = 256;      // after the TOOLINFOW
-const SIZE_T kTextChars = 4096;      // tooltips copy at most 1024 characters
+const SIZE_T kTextOffset = 256;  // after the TOOLINFOW
+const SIZE_T kTextChars = 4096;  // tooltips copy at most 1024 characters
 
 }  // namespace
 
@@ -402,9 +402,10 @@ std::vector<MenuItem> ReadMenuBar(HWND hwnd, std::wstring* error) {
   }
   // Another process: gui_agent.dll reads the menu there.
   static HMODULE agent = LoadLibraryW((ProgramFolder() + L"gui_agent.dll").c_str());
-  auto hook = agent ? reinterpret_cast<HOOKPROC>(
-                          reinterpret_cast<void*>(GetProcAddress(agent, "AgentHook")))
-                    : nullptr;
+  auto hook =
+      agent
+          ? reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(agent, "AgentHook")))
+          : nullptr;
   if (!hook) {
     why = L"gui_agent.dll is missing beside the test program";
     return {};
@@ -413,8 +414,8 @@ std::vector<MenuItem> ReadMenuBar(HWND hwnd, std::wstring* error) {
   const WPARAM request = static_cast<WPARAM>(GetCurrentProcessId()) * 100000 + ++counter;
   const std::wstring name = L"PlumGuiAgent_" + std::to_wstring(request);
   const DWORD kBytes = 256 * 1024;
-  plum::KernelHandle mapping(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                                kBytes, name.c_str()));
+  plum::KernelHandle mapping(
+      CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kBytes, name.c_str()));
   const wchar_t* view =
       mapping ? static_cast<const wchar_t*>(MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0))
               : nullptr;
@@ -459,8 +460,8 @@ bool Click(int x, int y) {
 }
 
 bool DoubleClick(int x, int y) {
-  return Xdotool({L"mousemove", std::to_wstring(x), std::to_wstring(y), L"click", L"--repeat",
-                  L"2", L"--delay", L"80", L"1"});
+  return Xdotool({L"mousemove", std::to_wstring(x), std::to_wstring(y), L"click", L"--repeat", L"2",
+                  L"--delay", L"80", L"1"});
 }
 
 bool MouseDown(int x, int y) {
@@ -521,8 +522,9 @@ DragOutcome Drag(std::vector<std::wstring> sourceArguments, POINT target) {
   };
 
   HWND window = nullptr;
-  if (!WaitFor([&] { return (window = FindTopLevel(pi.dwProcessId, L"PlumDragSource")) != nullptr; },
-               15000, 20))
+  if (!WaitFor(
+          [&] { return (window = FindTopLevel(pi.dwProcessId, L"PlumDragSource")) != nullptr; },
+          15000, 20))
     return fail(L"the drag source's window did not show");
   // The pointer must be seen over the source's window before the button
   // goes down there: then the button and the moves reach the source.
@@ -546,10 +548,9 @@ DragOutcome Drag(std::vector<std::wstring> sourceArguments, POINT target) {
                  {L"mousemove", std::to_wstring(grip.x + (target.x - grip.x) * i / kSteps),
                   std::to_wstring(grip.y + (target.y - grip.y) * i / kSteps), L"sleep", L"0.03"});
   }
-  moves.insert(moves.end(),
-               {L"mousemove", std::to_wstring(target.x + 1), std::to_wstring(target.y), L"sleep",
-                L"0.08", L"mousemove", std::to_wstring(target.x), std::to_wstring(target.y),
-                L"sleep", L"0.08", L"mouseup", L"1"});
+  moves.insert(moves.end(), {L"mousemove", std::to_wstring(target.x + 1), std::to_wstring(target.y),
+                             L"sleep", L"0.08", L"mousemove", std::to_wstring(target.x),
+                             std::to_wstring(target.y), L"sleep", L"0.08", L"mouseup", L"1"});
   if (!Xdotool(moves)) return fail(L"xdotool could not move the pointer");
   if (WaitForSingleObject(pi.hProcess, 15000) != WAIT_OBJECT_0)
     return fail(L"the drag did not end after the release");
@@ -688,8 +689,8 @@ bool Screenshot(const RECT& rect, const std::wstring& pngPath) {
   const std::wstring crop = std::to_wstring(rect.right - rect.left) + L"x" +
                             std::to_wstring(rect.bottom - rect.top) + L"+" +
                             std::to_wstring(rect.left) + L"+" + std::to_wstring(rect.top);
-  return RunLinuxTool(L"import", {L"-window", L"root", L"-crop", crop, L"+repage",
-                                  FromUtf8(target)},
+  return RunLinuxTool(L"import",
+                      {L"-window", L"root", L"-crop", crop, L"+repage", FromUtf8(target)},
                       20000) == 0 &&
          FileExists(pngPath);
 }

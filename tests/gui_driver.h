@@ -27,8 +27,7 @@ namespace test {
 
 // Polls `predicate` every `intervalMs` until it holds or `timeoutMs` passes;
 // returns its last value.
-bool WaitFor(const std::function<bool()>& predicate, DWORD timeoutMs = 5000,
-             DWORD intervalMs = 20);
+bool WaitFor(const std::function<bool()>& predicate, DWORD timeoutMs = 5000, DWORD intervalMs = 20);
 
 // ---------------------------------------------------------------------------
 // The program under test.
@@ -155,9 +154,9 @@ POINT CursorPos();
 // refused drop ends as "DRAGDROP_S_DROP" with effect 0 under Wine.
 
 struct DragOutcome {
-  bool ran = false;          // the drag started and ended; else see `error`
-  std::string result;        // "DRAGDROP_S_DROP", "DRAGDROP_S_CANCEL", ...
-  DWORD effect = 0;          // DROPEFFECT_* the target chose
+  bool ran = false;    // the drag started and ended; else see `error`
+  std::string result;  // "DRAGDROP_S_DROP", "DRAGDROP_S_CANCEL", ...
+  DWORD effect = 0;    // DROPEFFECT_* the target chose
   std::wstring error;
 };
 DragOutcome DragFiles(const std::vector<std::wstring>& files, POINT target);

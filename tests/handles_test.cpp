@@ -32,7 +32,7 @@
 
 namespace {
 
-constexpr long kSlack = 4;  // what one more lazily made object may add
+constexpr long kSlack = 4;       // what one more lazily made object may add
 constexpr long kCachedDcs = 24;  // how far Wine's DC cache was seen to grow after a warm-up
 constexpr NTSTATUS kInfoLengthMismatch = static_cast<NTSTATUS>(0xC0000004);
 
@@ -61,9 +61,9 @@ long KernelHandles(DWORD pid) {
   std::vector<BYTE> buffer(1 << 16);
   for (;;) {
     ULONG needed = 0;
-    const NTSTATUS status = NtQuerySystemInformation(
-        static_cast<SYSTEM_INFORMATION_CLASS>(16), buffer.data(),
-        static_cast<ULONG>(buffer.size()), &needed);
+    const NTSTATUS status =
+        NtQuerySystemInformation(static_cast<SYSTEM_INFORMATION_CLASS>(16), buffer.data(),
+                                 static_cast<ULONG>(buffer.size()), &needed);
     if (status == kInfoLengthMismatch) {
       buffer.resize(std::max<size_t>(buffer.size() * 2, needed + 4096));
       continue;
@@ -107,8 +107,7 @@ GdiObjects GdiTableObjects(HANDLE process) {
     return objects;
   void* table = nullptr;
   SIZE_T read = 0;
-  if (!ReadProcessMemory(process, reinterpret_cast<BYTE*>(info.PebBaseAddress) +
-                                      kPebGdiTableOffset,
+  if (!ReadProcessMemory(process, reinterpret_cast<BYTE*>(info.PebBaseAddress) + kPebGdiTableOffset,
                          &table, sizeof table, &read) ||
       !table)
     return objects;
@@ -182,10 +181,10 @@ Outcome Exercise(const std::wstring& exeName, const Load& load) {
   const std::wstring log = work.path() + L"tool.log";
   const std::wstring source = work.path() + L"Hello.java";
   test::WriteBytes(source, "class Hello {}");
-  test::WriteBytes(app.path() + L"plum_dock.ini",
-                   "[PATH]\r\nINDEX_APPLET=" + test::Utf8(tool) + "\r\nINDEX_APP=" +
-                       test::Utf8(tool) + "\r\nINDEX_COMPILE=" + test::Utf8(tool) +
-                       "\r\n[CHECK]\r\nTOP=0\r\n");
+  test::WriteBytes(app.path() + L"plum_dock.ini", "[PATH]\r\nINDEX_APPLET=" + test::Utf8(tool) +
+                                                      "\r\nINDEX_APP=" + test::Utf8(tool) +
+                                                      "\r\nINDEX_COMPILE=" + test::Utf8(tool) +
+                                                      "\r\n[CHECK]\r\nTOP=0\r\n");
   SetEnvironmentVariableW(L"PLUM_FAKE_TOOL_LOG", log.c_str());
 
   test::LaunchOptions options;
@@ -277,7 +276,8 @@ std::vector<std::string> Grown(const Outcome& o, bool print) {
     if (print)
       std::printf("| %-40s | %6ld | %6ld | %+5ld |\n", r.name, r.before, r.after,
                   r.after - r.before);
-    if (r.before < 0 || r.after < 0) grown.push_back(std::string(r.name) + " could not be read");
+    if (r.before < 0 || r.after < 0)
+      grown.push_back(std::string(r.name) + " could not be read");
     else if (r.after - r.before > (r.name[0] == 'd' && r.name[1] == 'e' ? kCachedDcs : kSlack))
       grown.push_back(r.name);
   }
@@ -290,9 +290,10 @@ TEST(Handles, DropsAndWindowsLeaveTheCountsWhereTheyWere) {
                      EnvCount(L"PLUM_LEAK_ABOUTS", 10)};
   const Outcome o = Exercise(L"plum_dock_counted.exe", load);
   ASSERT_EQ(o.error, "");
-  std::printf("plum_dock_counted.exe after %d drops, %d settings dialogs, %d About windows\n"
-              "| count | after warm-up | after the load | change |\n|---|---:|---:|---:|\n",
-              load.drops, load.settings, load.abouts);
+  std::printf(
+      "plum_dock_counted.exe after %d drops, %d settings dialogs, %d About windows\n"
+      "| count | after warm-up | after the load | change |\n|---|---:|---:|---:|\n",
+      load.drops, load.settings, load.abouts);
   EXPECT_EQ(Grown(o, true), std::vector<std::string>{});
   // The sources see the dock at all.
   EXPECT_GT(o.before.kernel, 0);

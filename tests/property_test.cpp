@@ -50,22 +50,23 @@ class Random {
 
 // Pieces names are built from. "canary" fragments would start canary.exe (a
 // copy of the fake tool in the file's folder) if any of them were obeyed.
-const wchar_t* const kPlain[] = {L"a", L"Hello", L"x1", L"Z", L"src", L"9", L"_", L"-", L"+",
-                                 L"@", L"#", L"$", L"~", L"[", L"]", L"{", L"}", L"'", L"`"};
-const wchar_t* const kMeta[] = {L"&", L"^", L"(", L")", L",", L";", L"=", L"!", L"%", L" ",
-                                L"  ", L".", L"..", L"^^", L"%%", L"\t"};
+const wchar_t* const kPlain[] = {L"a", L"Hello", L"x1", L"Z", L"src", L"9", L"_", L"-", L"+", L"@",
+                                 L"#", L"$",     L"~",  L"[", L"]",   L"{", L"}", L"'", L"`"};
+const wchar_t* const kMeta[] = {L"&", L"^", L"(",  L")", L",",  L";",  L"=",  L"!",
+                                L"%", L" ", L"  ", L".", L"..", L"^^", L"%%", L"\t"};
 const wchar_t* const kPatterns[] = {
-    L"&canary&", L"&&canary", L"^&canary", L"%PATH%", L"%~dp0", L"%~nx1", L"%1", L"%~sx1",
-    L"!PATH!",   L"%CD%",     L"(canary)", L" & canary & ", L"%%~f0", L"%=%", L"%~", L"!",
-    L"^",        L"&canary^", L",canary;", L"=canary="};
+    L"&canary&", L"&&canary", L"^&canary", L"%PATH%",   L"%~dp0",        L"%~nx1",   L"%1",
+    L"%~sx1",    L"!PATH!",   L"%CD%",     L"(canary)", L" & canary & ", L"%%~f0",   L"%=%",
+    L"%~",       L"!",        L"^",        L"&canary^", L",canary;",     L"=canary="};
 // 表 能 ソ end in 0x5C ('\') in Shift-JIS, ポ in 0x7C ('|'), ー in 0x5B.
 const wchar_t* const kJapanese[] = {L"かな", L"カナ", L"漢字", L"ソ", L"表", L"能", L"ポ",
-                                    L"ー",   L"十",   L"ｶﾅ",  L"　", L"①", L"＆", L"％"};
-const wchar_t* const kOutsideCodePage[] = {L"\u00FC", L"\u00E9", L"\u20AC", L"\uD55C",
+                                    L"ー",   L"十",   L"ｶﾅ",   L"　", L"①",  L"＆", L"％"};
+const wchar_t* const kOutsideCodePage[] = {L"\u00FC",     L"\u00E9", L"\u20AC", L"\uD55C",
                                            L"\U0001F600", L"\u00A5", L"\u2014", L"\u00A9"};
 // Not allowed in file names, so only the script text meets them.
-const wchar_t* const kIllegal[] = {L"<", L">", L"|", L"|canary", L">out.txt", L"<nul", L"&canary|",
-                                   L"*", L"?", L"%*", L"%TMP:~0,1%", L"%PATH:a=b%"};
+const wchar_t* const kIllegal[] = {L"<",        L">",    L"|",          L"|canary",
+                                   L">out.txt", L"<nul", L"&canary|",   L"*",
+                                   L"?",        L"%*",   L"%TMP:~0,1%", L"%PATH:a=b%"};
 
 enum class Mix { kName, kFolder, kTextOnly };
 
@@ -122,16 +123,15 @@ std::wstring Name(Random& r, Mix mix) {
   if (r.Percent(85)) name += L".java";
   if (name.size() > 255) name.erase(0, name.size() - 255);
   if (mix != Mix::kTextOnly) name = StoredForm(name);
-  if (name.empty() || name.find_first_not_of(L'.') == std::wstring::npos)
-    name = L"n" + name;
+  if (name.empty() || name.find_first_not_of(L'.') == std::wstring::npos) name = L"n" + name;
   return name;
 }
 
 bool FitsCodePage932(const std::wstring& text) {
   BOOL usedDefault = FALSE;
-  const int n = WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, text.data(),
-                                    static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                    &usedDefault);
+  const int n =
+      WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()),
+                          nullptr, 0, nullptr, &usedDefault);
   return n > 0 && !usedDefault;
 }
 
@@ -191,11 +191,10 @@ TEST_F(HostileNames, EveryCaseRunsTheToolOnceOrTellsTheUserAndRunsNothing) {
     if (folder == L"D:")
       name = StoredForm(L"prop_" + std::to_wstring(GetCurrentProcessId()) + L"_" + name);
     const std::wstring path = folder + L"\\" + name;
-    const std::string where = test::Utf8(L"case " + std::to_wstring(i) + L": folder [" + folder +
-                                          L"] name [" + name + L"] name code points " +
-                                          CodePoints(name)) +
-                               " (reproduce: " + again + " PLUM_PROPERTY_ONLY=" +
-                               std::to_string(i) + ")";
+    const std::string where =
+        test::Utf8(L"case " + std::to_wstring(i) + L": folder [" + folder + L"] name [" + name +
+                   L"] name code points " + CodePoints(name)) +
+        " (reproduce: " + again + " PLUM_PROPERTY_ONLY=" + std::to_string(i) + ")";
     auto fail = [&](const std::string& what) {
       ADD_FAILURE() << what << "\n  " << where;
       ++failures;

@@ -30,8 +30,8 @@ TEST(ActivationTitle, MatchingIgnoresCaseAndPrefersNothingForEmpty) {
 
 TEST(ActivationTitle, ExactTitleWinsOverPrefix) {
   auto make = [](const wchar_t* title) {
-    HWND w = CreateWindowExW(0, L"STATIC", title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 50,
-                             50, nullptr, nullptr, nullptr, nullptr);
+    HWND w = CreateWindowExW(0, L"STATIC", title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 50, 50,
+                             nullptr, nullptr, nullptr, nullptr);
     return w;
   };
   HWND exact = make(L"PlumRunnerTest");
@@ -62,7 +62,8 @@ class SlotRun : public ::testing::Test {
     // A copy of the tool named as an injected command would name it.
     CopyFileW(tool_.c_str(), (folder + L"\\canary.exe").c_str(), FALSE);
     DeleteFileW(log_.c_str());
-    plum::ScriptOutcome written = plum::WriteSlotScript(2, folder + L"\\" + name, app_.path(), tool_);
+    plum::ScriptOutcome written =
+        plum::WriteSlotScript(2, folder + L"\\" + name, app_.path(), tool_);
     EXPECT_TRUE(written.ok) << test::Utf8(written.message);
     EXPECT_EQ(test::RunAndWait(L"\"" + plum::SlotScriptPath(app_.path(), 2) + L"\""), 0);
     return test::ReadToolRuns(log_);
@@ -82,9 +83,10 @@ TEST_F(SlotRun, HostileNamesReachTheToolAsOneArgumentInTheirFolder) {
       work_.path() + L"かな フォルダ",
   };
   const std::wstring names[] = {
-      L"Hello.java",         L"Hello World.java",  L"a&canary&b.java",  L"x^y(1);=,.java",
-      L"100%.java",          L"%PATH%.java",       L"%~dp0.java",       L"!bang!.java",
-      L"ハロー ワールド.java", L" lead.java",        L"a'b`c.java",       L"x&&canary||y.java",
+      L"Hello.java",     L"Hello World.java", L"a&canary&b.java",
+      L"x^y(1);=,.java", L"100%.java",        L"%PATH%.java",
+      L"%~dp0.java",     L"!bang!.java",      L"ハロー ワールド.java",
+      L" lead.java",     L"a'b`c.java",       L"x&&canary||y.java",
   };
   for (const std::wstring& folder : folders) {
     for (const std::wstring& name : names) {

@@ -51,7 +51,8 @@ TEST(SlotScriptText, MetacharactersAreQuotedAndPercentsDoubled) {
   EXPECT_EQ(ScriptArgument(L"x^y|z(1),2;3=4!.java"), L"\"x^y|z(1),2;3=4!.java\"");
   EXPECT_EQ(ScriptArgument(L"100%.java"), L"\"100%%.java\"");
   EXPECT_EQ(ScriptArgument(L"%PATH%.java"), L"\"%%PATH%%.java\"");
-  EXPECT_EQ(ScriptArgument(L"plain-name_1.2+x@y#[z]{w}~'.java"), L"plain-name_1.2+x@y#[z]{w}~'.java");
+  EXPECT_EQ(ScriptArgument(L"plain-name_1.2+x@y#[z]{w}~'.java"),
+            L"plain-name_1.2+x@y#[z]{w}~'.java");
   EXPECT_EQ(ScriptFolder(L"C:\\100%\\%TEMP%"), L"C:\\100%%\\%%TEMP%%");
   EXPECT_EQ(ScriptFolder(L"E:"), L"E:\\");
 }
@@ -94,8 +95,8 @@ TEST_F(SlotScriptFile, UnwritableNamesLeaveThePreviousScriptAndSayWhy) {
     const wchar_t* mentioned;
   } cases[] = {
       {L"NoFolder.java", L"NoFolder.java"},
-      {L"C:\\w\\M\u00FCller.java", L"U+00FC"},      // not in code page 932
-      {L"C:\\w\\a\u00A5b.java", L"U+00A5"},         // yen: no best fit to '\'
+      {L"C:\\w\\M\u00FCller.java", L"U+00FC"},       // not in code page 932
+      {L"C:\\w\\a\u00A5b.java", L"U+00A5"},          // yen: no best fit to '\'
       {L"C:\\w\\smile\U0001F600.java", L"U+1F600"},  // outside the BMP
   };
   for (const Case& c : cases) {

@@ -33,8 +33,7 @@ class UniqueHandle {
   UniqueHandle(const UniqueHandle&) = delete;
   UniqueHandle& operator=(const UniqueHandle&) = delete;
   // A move hands the object over: it stays counted once.
-  UniqueHandle(UniqueHandle&& other) noexcept
-      : h_(std::exchange(other.h_, Traits::Invalid())) {}
+  UniqueHandle(UniqueHandle&& other) noexcept : h_(std::exchange(other.h_, Traits::Invalid())) {}
   UniqueHandle& operator=(UniqueHandle&& other) noexcept {
     if (this != &other) {
       reset();

@@ -12,12 +12,12 @@ bool IsExact(std::wstring_view text, UINT codePage, std::string* out) {
   }
   const int length = static_cast<int>(text.size());
   BOOL usedDefault = FALSE;
-  int size = WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, text.data(), length,
-                                 nullptr, 0, nullptr, &usedDefault);
+  int size = WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, text.data(), length, nullptr, 0,
+                                 nullptr, &usedDefault);
   if (size <= 0 || usedDefault) return false;
   std::string bytes(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, text.data(), length, bytes.data(),
-                      size, nullptr, &usedDefault);
+  WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, text.data(), length, bytes.data(), size,
+                      nullptr, &usedDefault);
   if (usedDefault) return false;
   // Some code pages map a character to a different one without reporting a
   // default: accept only text that converts back to itself.

@@ -76,8 +76,7 @@ bool MainForm::Create(HINSTANCE instance, SetForm& settings, const std::wstring&
 }
 
 void MainForm::Load() {
-  if (!console_.Open())
-    MessageBoxW(nullptr, L"Couldn't allocate console", L"PLUM_DOCK", MB_OK);
+  if (!console_.Open()) MessageBoxW(nullptr, L"Couldn't allocate console", L"PLUM_DOCK", MB_OK);
   activationTitle_ = kFirstActivationTitle;
 }
 
@@ -100,8 +99,8 @@ void MainForm::CreateSlots() {
   const int pictureIds[3] = {IDB_RUN0, IDB_RUN1, IDB_RUN2};
   for (int slot = 0; slot < kSlotCount; ++slot) {
     run_[slot] = CreateWindowExW(
-        0, L"STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_BITMAP | SS_NOTIFY, slot * kImageStep,
-        0, kImageSize, kImageSize, hwnd_,
+        0, L"STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_BITMAP | SS_NOTIFY, slot * kImageStep, 0,
+        kImageSize, kImageSize, hwnd_,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(kRunControlId + slot)), instance_, nullptr);
     pictures_[slot].reset(static_cast<HBITMAP>(LoadImageW(
         instance_, MAKEINTRESOURCEW(pictureIds[slot]), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
@@ -124,8 +123,8 @@ HRESULT MainForm::AcceptDrops() {
   }
   if (FAILED(ole)) return ole;
   for (int slot = 0; slot < kSlotCount; ++slot) {
-    dropTargets_[slot] = ComRef<SlotDropTarget>::Adopt(new SlotDropTarget(
-        [this, slot](const std::wstring& path) {
+    dropTargets_[slot] =
+        ComRef<SlotDropTarget>::Adopt(new SlotDropTarget([this, slot](const std::wstring& path) {
           // Handled after the drag source has been answered, not inside its drag loop.
           droppedPath_[slot] = path;
           PostMessageW(hwnd_, kDropMessage, static_cast<WPARAM>(slot), 0);
@@ -240,8 +239,7 @@ LRESULT MainForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   // over as WM_COPYDATA (dwData: the slot; data: the path in UTF-16), which
   // then take the same way as a drop from the drop target.
   static const UINT countMessage = RegisterWindowMessageW(kObjectCountMessage);
-  if (message == countMessage && wParam < 3)
-    return ObjectCount(static_cast<ObjectKind>(wParam));
+  if (message == countMessage && wParam < 3) return ObjectCount(static_cast<ObjectKind>(wParam));
   if (message == WM_COPYDATA) {
     const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
     if (data->dwData >= kSlotCount) return FALSE;

@@ -83,7 +83,8 @@ const FileDialogLibrary& LoadFileDialogLibrary() {
 
 std::wstring WindowText(HWND hwnd) {
   std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
-  text.resize(static_cast<size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+  text.resize(
+      static_cast<size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
   return text;
 }
 
@@ -141,7 +142,9 @@ void SetForm::SetOwner(HWND owner) {
   SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
 }
 
-void SetForm::SetFileFilter(std::wstring_view description) { filter_ = FileDialogFilter(description); }
+void SetForm::SetFileFilter(std::wstring_view description) {
+  filter_ = FileDialogFilter(description);
+}
 
 std::wstring SetForm::ToolCommand(int slot) const { return WindowText(path_[slot]); }
 

@@ -20,8 +20,8 @@ constexpr TwipsRect kClientTwips = {0, 0, 4620, 2805};
 enum : int { kIdTitle = 3001, kIdVersion, kIdLink, kIdDescription, kIdDisclaimer };
 
 // Japanese faces to try, in order, when the window's own face is missing.
-const wchar_t* const kFaces[] = {L"ＭＳ Ｐゴシック", L"MS PGothic", L"MS UI Gothic",
-                                 L"Meiryo UI", L"Yu Gothic UI", L"IPAPGothic", L"IPAGothic"};
+const wchar_t* const kFaces[] = {L"ＭＳ Ｐゴシック", L"MS PGothic", L"MS UI Gothic", L"Meiryo UI",
+                                 L"Yu Gothic UI",    L"IPAPGothic", L"IPAGothic"};
 
 int CALLBACK NoteFace(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
   *reinterpret_cast<bool*>(found) = true;
@@ -119,11 +119,23 @@ void VersionForm::CreateControls() {
       {L"BUTTON", L"OK", BS_OWNERDRAW | WS_TABSTOP, IDOK, {1800, 2400, 945, 345}, standard},
       {L"STATIC", L"PLUM_DOCK", SS_CENTER, kIdTitle, {0, 120, 4605, 315}, titleFont_.get()},
       {L"STATIC", L"Ver 1.0", SS_CENTER, kIdVersion, {0, 480, 4605, 225}, standard},
-      {L"STATIC", LinkCaption(kAuthorHomepage), SS_CENTER | SS_NOTIFY, kIdLink,
-       {120, 840, 4455, 465}, linkFont_.get()},
-      {L"STATIC", L"このソフトウェアはフリーソフトウェアです。自由に使用・配布できます。",
-       SS_CENTER, kIdDescription, {120, 1380, 4380, 420}, standard},
-      {L"STATIC", L"PLUM_DOCK 製作委員会", SS_CENTER, kIdDisclaimer, {120, 1860, 4380, 255},
+      {L"STATIC",
+       LinkCaption(kAuthorHomepage),
+       SS_CENTER | SS_NOTIFY,
+       kIdLink,
+       {120, 840, 4455, 465},
+       linkFont_.get()},
+      {L"STATIC",
+       L"このソフトウェアはフリーソフトウェアです。自由に使用・配布できます。",
+       SS_CENTER,
+       kIdDescription,
+       {120, 1380, 4380, 420},
+       standard},
+      {L"STATIC",
+       L"PLUM_DOCK 製作委員会",
+       SS_CENTER,
+       kIdDisclaimer,
+       {120, 1860, 4380, 255},
        standard},
   };
   for (const ControlSpec& s : controls) {

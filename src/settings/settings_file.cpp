@@ -43,8 +43,8 @@ SettingWrite WriteSetting(const std::wstring& section, const std::wstring& key,
   Encoded bytes = EncodeText(value, CP_ACP);
   if (!bytes.ok()) {
     result.ok = false;
-    result.reason = DescribeCharacter(*bytes.unrepresentable) +
-                    L" はこのシステムの文字コードで保存できません";
+    result.reason =
+        DescribeCharacter(*bytes.unrepresentable) + L" はこのシステムの文字コードで保存できません";
     return result;
   }
   const std::string path = AnsiPathForFile(file);

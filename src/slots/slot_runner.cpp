@@ -102,7 +102,8 @@ RunOutcome RunSlot(int slot, const std::wstring& appFolder, const std::wstring& 
                     ? GetLastError()
                     : StartProcess(L"\"" + script + L"\"");
   if (error) {
-    std::wstring message = L"スクリプト " + script + L" を起動できません。\n" + SystemMessage(error);
+    std::wstring message =
+        L"スクリプト " + script + L" を起動できません。\n" + SystemMessage(error);
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
       message += L"\nこのスロットにはまだファイルがドロップされていません。";
     return {false, message};

@@ -25,8 +25,7 @@ std::wstring DoublePercents(std::wstring_view text) {
 // like) puts the argument in quotes.
 bool PassesBare(wchar_t c) {
   if (c >= 0x80) return true;  // kana, kanji and other letters
-  if ((c >= L'0' && c <= L'9') || (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'))
-    return true;
+  if ((c >= L'0' && c <= L'9') || (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z')) return true;
   return std::wstring_view(L"._-+@#$~[]{}'`").find(c) != std::wstring_view::npos;
 }
 
@@ -41,19 +40,17 @@ bool Fits(const std::wstring& text, UINT codePage, std::wstring* badCharacter) {
 }
 
 std::string LossyText(const std::wstring& text, UINT codePage) {
-  int size = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()),
-                                 nullptr, 0, nullptr, nullptr);
+  int size = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr,
+                                 0, nullptr, nullptr);
   std::string bytes(static_cast<size_t>(size > 0 ? size : 0), '\0');
-  WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), bytes.data(),
-                      size, nullptr, nullptr);
+  WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size,
+                      nullptr, nullptr);
   return bytes;
 }
 
 }  // namespace
 
-std::wstring SlotScriptName(int slot) {
-  return L"plum_dock" + std::to_wstring(slot) + L".bat";
-}
+std::wstring SlotScriptName(int slot) { return L"plum_dock" + std::to_wstring(slot) + L".bat"; }
 
 std::wstring SlotScriptPath(const std::wstring& appFolder, int slot) {
   return appFolder + SlotScriptName(slot);
@@ -159,8 +156,7 @@ ScriptOutcome WriteSlotScript(int slot, const std::wstring& droppedPath,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return Failure(cannotWrite + SystemMessage(GetLastError()));
     DWORD written = 0;
-    if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                   nullptr) ||
+    if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
         written != bytes.size()) {
       DWORD error = GetLastError();
       file.reset();

@@ -58,8 +58,8 @@ bool StartUp(HINSTANCE instance) {
 
   bool stored = true;
   for (int slot = 0; slot < kSlotCount; ++slot) {
-    SettingRead read =
-        ReadSettingOrDefault(kSectionPath, kSlotKeys[slot], settingsFile, kDefaultToolCommands[slot]);
+    SettingRead read = ReadSettingOrDefault(kSectionPath, kSlotKeys[slot], settingsFile,
+                                            kDefaultToolCommands[slot]);
     setForm.SetToolCommand(slot, read.value);
     stored = stored && read.stored;
   }

@@ -73,8 +73,8 @@ Start StartOnce(const std::wstring& exe, const std::wstring& windowClass,
   si.cb = sizeof si;
   PROCESS_INFORMATION pi = {};
   const LONGLONG t0 = Now();
-  if (!CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      folder.c_str(), &si, &pi))
+  if (!CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                      &si, &pi))
     return s;
   plum::KernelHandle process(pi.hProcess), thread(pi.hThread);
   for (int i = 0; i < 30000; ++i) {
@@ -127,8 +127,9 @@ bool DragOnce(const std::wstring& file, POINT target, const std::wstring& stampL
     return false;
   };
   HWND window = nullptr;
-  if (!test::WaitFor([&] { return (window = test::FindTopLevel(pi.dwProcessId, L"PlumDragSource")); },
-                     15000, 10))
+  if (!test::WaitFor(
+          [&] { return (window = test::FindTopLevel(pi.dwProcessId, L"PlumDragSource")); }, 15000,
+          10))
     return fail();
   const POINT grip = {start.x + 24, start.y + 24};
   bool armed = false;
@@ -141,13 +142,12 @@ bool DragOnce(const std::wstring& file, POINT target, const std::wstring& stampL
     return fail();
   std::vector<std::wstring> moves;
   for (int i = 1; i <= 4; ++i)
-    moves.insert(moves.end(), {L"mousemove", std::to_wstring(grip.x + (target.x - grip.x) * i / 4),
-                               std::to_wstring(grip.y + (target.y - grip.y) * i / 4), L"sleep",
-                               L"0.03"});
-  moves.insert(moves.end(), {L"mousemove", std::to_wstring(target.x + 1),
-                             std::to_wstring(target.y), L"sleep", L"0.08", L"mousemove",
-                             std::to_wstring(target.x), std::to_wstring(target.y), L"sleep",
-                             L"0.08"});
+    moves.insert(moves.end(),
+                 {L"mousemove", std::to_wstring(grip.x + (target.x - grip.x) * i / 4),
+                  std::to_wstring(grip.y + (target.y - grip.y) * i / 4), L"sleep", L"0.03"});
+  moves.insert(moves.end(), {L"mousemove", std::to_wstring(target.x + 1), std::to_wstring(target.y),
+                             L"sleep", L"0.08", L"mousemove", std::to_wstring(target.x),
+                             std::to_wstring(target.y), L"sleep", L"0.08"});
   if (!test::Xdotool(moves)) return fail();
   *released = Now();
   if (!test::Xdotool({L"mouseup", L"1"})) return fail();
@@ -180,9 +180,9 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring dock = Copy(here + L"..\\src\\plum_dock.exe", dockFolder.path());
   const std::wstring minimal = Copy(here + L"minimal_window.exe", minimalFolder.path());
   test::WriteBytes(dockFolder.path() + L"plum_dock.ini",
-                   "[PATH]\r\nINDEX_APPLET=" + test::Utf8(stamp) + "\r\nINDEX_APP=" +
-                       test::Utf8(stamp) + "\r\nINDEX_COMPILE=" + test::Utf8(stamp) +
-                       "\r\n[CHECK]\r\nTOP=1\r\n");
+                   "[PATH]\r\nINDEX_APPLET=" + test::Utf8(stamp) +
+                       "\r\nINDEX_APP=" + test::Utf8(stamp) +
+                       "\r\nINDEX_COMPILE=" + test::Utf8(stamp) + "\r\n[CHECK]\r\nTOP=1\r\n");
 
   // Start-up, alternating, after one untimed start of each.
   StartOnce(dock, L"PlumDockMainForm");
@@ -209,18 +209,21 @@ int wmain(int argc, wchar_t** argv) {
               Median(dockTimes) * 1000);
   std::printf("| start-up to visible window, minimal_window.exe (median of %d) | %.1f ms |\n", runs,
               Median(minimalTimes) * 1000);
-  std::printf("| start-up to visible window, minimal_window.exe --console (a console of its own "
-              "before the window shows, as the dock; median of %d) | %.1f ms |\n",
-              runs, Median(consoleTimes) * 1000);
+  std::printf(
+      "| start-up to visible window, minimal_window.exe --console (a console of its own "
+      "before the window shows, as the dock; median of %d) | %.1f ms |\n",
+      runs, Median(consoleTimes) * 1000);
   std::printf("| start-up ratio, dock / minimal (median of the %d paired ratios) | %.2fx |\n", runs,
               Median(ratios));
-  std::printf("| start-up ratio, minimal --console / minimal (median of the %d paired ratios) | "
-              "%.2fx |\n",
-              runs, Median(consoleRatios));
+  std::printf(
+      "| start-up ratio, minimal --console / minimal (median of the %d paired ratios) | "
+      "%.2fx |\n",
+      runs, Median(consoleRatios));
   std::printf("| working set 1 s after the window showed, plum_dock.exe (median) | %.0f KiB |\n",
               Median(dockSets));
-  std::printf("| working set 1 s after the window showed, minimal_window.exe (median) | %.0f KiB |\n",
-              Median(minimalSets));
+  std::printf(
+      "| working set 1 s after the window showed, minimal_window.exe (median) | %.0f KiB |\n",
+      Median(minimalSets));
   std::fflush(stdout);
 
   // Drop to tool start.
@@ -255,7 +258,8 @@ int wmain(int argc, wchar_t** argv) {
   }
   std::printf("| drop to tool start, from sending the release (median of %zu) | %.1f ms |\n",
               fromSend.size(), Median(fromSend) * 1000);
-  std::printf("| drop to tool start, from the release command's return (median of %zu) | %.1f ms |\n",
-              fromReturn.size(), Median(fromReturn) * 1000);
+  std::printf(
+      "| drop to tool start, from the release command's return (median of %zu) | %.1f ms |\n",
+      fromReturn.size(), Median(fromReturn) * 1000);
   return 0;
 }
