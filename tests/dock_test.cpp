@@ -241,6 +241,42 @@ TEST_F(Dock, SettingsOkWritesAllFourAndTheCloseBoxActsLikeCancel) {
   EXPECT_EQ(WindowText(FindChild(dialog, 1022)), L"");
 }
 
+// The file dialog's library is loaded on first use; the dialog offers the
+// one filter, a chosen file goes into the text box and Cancel changes nothing.
+TEST_F(Dock, FileButtonFillsTheTextBoxAndCancelLeavesIt) {
+  Start(FakeToolIni());
+  Menu(plum::kCmdSetting);
+  HWND dialog = SettingsDialog();
+  ASSERT_NE(dialog, nullptr);
+  HWND path2 = FindChild(dialog, 1022);
+  auto openFileDialog = [&] {
+    PostMessageW(FindChild(dialog, 1032), BM_CLICK, 0, 0);
+    HWND files = nullptr;
+    WaitFor([&] { return (files = FindTopLevel(dock_->pid(), L"#32770")) != nullptr; }, 15000);
+    return files;
+  };
+  HWND files = openFileDialog();
+  ASSERT_NE(files, nullptr) << "no file dialog";
+  const int kFileTypes = 0x470, kFileName = 0x47c, kFileNameEdit = 0x480;
+  EXPECT_EQ(WindowText(FindChild(files, kFileTypes)), L"実行ファイル(*.exe)");
+  HWND name = FindChild(files, kFileName);
+  if (!name) name = FindChild(files, kFileNameEdit);
+  ASSERT_NE(name, nullptr);
+  SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(other_.c_str()));
+  PostMessageW(files, WM_COMMAND, IDOK, 0);
+  EXPECT_TRUE(WaitFor([&] { return !IsWindow(files); }));
+  EXPECT_TRUE(WaitFor([&] { return WindowText(path2) == other_; })) << Utf8(WindowText(path2));
+
+  SendMessageW(path2, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"kept"));
+  files = openFileDialog();
+  ASSERT_NE(files, nullptr) << "no file dialog the second time";
+  PostMessageW(files, WM_COMMAND, IDCANCEL, 0);
+  EXPECT_TRUE(WaitFor([&] { return !IsWindow(files); }));
+  Sleep(300);
+  EXPECT_EQ(WindowText(path2), L"kept");
+  EXPECT_EQ(FindTopLevel(dock_->pid(), L"#32770"), nullptr) << "no message after a cancel";
+}
+
 TEST_F(Dock, ExitThroughTheMenuAndTheCloseBoxEndsTheProgramScriptsStay) {
   Start(FakeToolIni());
   DragOutcome drag = DragFiles({Source(L"Hello.java")}, SlotPoint(2));
