@@ -54,7 +54,7 @@ const ControlSpec kControls[] = {
 constexpr TwipsRect kClientTwips = {2760, 3750, 6030, 2700};
 
 // The file dialog's library is loaded when the dialog is first needed, not
-// at start-up, and stays loaded.
+// at start-up (it brings the printing libraries with it), and stays loaded.
 struct FileDialogLibrary {
   using OpenFunction = BOOL(WINAPI*)(OPENFILENAMEW*);
   using ErrorFunction = DWORD(WINAPI*)();
@@ -63,21 +63,20 @@ struct FileDialogLibrary {
   DWORD loadError = 0;
 };
 
+// A failed load is tried again at the next use.
 const FileDialogLibrary& LoadFileDialogLibrary() {
-  static const FileDialogLibrary library = [] {
-    FileDialogLibrary l;
-    if (HMODULE module = LoadLibraryW(kFileDialogDll)) {
-      l.open = reinterpret_cast<FileDialogLibrary::OpenFunction>(
-          reinterpret_cast<void*>(GetProcAddress(module, "GetOpenFileNameW")));
-      l.error = reinterpret_cast<FileDialogLibrary::ErrorFunction>(
-          reinterpret_cast<void*>(GetProcAddress(module, "CommDlgExtendedError")));
-    }
-    if (!l.open || !l.error) {
-      l.open = nullptr;
-      l.loadError = GetLastError();
-    }
-    return l;
-  }();
+  static FileDialogLibrary library;
+  if (library.open) return library;
+  if (HMODULE module = LoadLibraryW(kFileDialogDll)) {
+    library.open = reinterpret_cast<FileDialogLibrary::OpenFunction>(
+        reinterpret_cast<void*>(GetProcAddress(module, "GetOpenFileNameW")));
+    library.error = reinterpret_cast<FileDialogLibrary::ErrorFunction>(
+        reinterpret_cast<void*>(GetProcAddress(module, "CommDlgExtendedError")));
+  }
+  if (!library.open || !library.error) {
+    library.open = nullptr;
+    library.loadError = GetLastError();
+  }
   return library;
 }
 
