@@ -5,6 +5,7 @@
 
 #include "browser/html_handler.h"
 #include "common/object_count.h"
+#include "common/startup_marks.h"
 #include "forms/version_form.h"
 #include "res/resource.h"
 #include "slots/slot_script.h"
@@ -71,6 +72,7 @@ bool MainForm::Create(HINSTANCE instance, SetForm& settings, const std::wstring&
     SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
   FitClientArea();
   CreateSlots();
+  MarkStartUp("main window");
   Load();
   return true;
 }

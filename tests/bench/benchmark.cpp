@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -224,6 +225,45 @@ int wmain(int argc, wchar_t** argv) {
   std::printf(
       "| working set 1 s after the window showed, minimal_window.exe (median) | %.0f KiB |\n",
       Median(minimalSets));
+  std::fflush(stdout);
+
+  // Where the dock's start-up goes: plum_dock_timed.exe notes when each step
+  // ends, counted from its process's creation.
+  const std::wstring timed = Copy(here + L"..\\src\\plum_dock_timed.exe", dockFolder.path());
+  const std::wstring marksFile = work.path() + L"marks.txt";
+  SetEnvironmentVariableW(L"PLUM_STARTUP_MARKS", marksFile.c_str());
+  for (int i = 0; i < runs; ++i) StartOnce(timed, L"PlumDockMainForm");
+  SetEnvironmentVariableW(L"PLUM_STARTUP_MARKS", nullptr);
+  std::vector<std::string> steps;
+  std::vector<std::vector<double>> ends, takes;
+  const std::string marks = test::ReadBytes(marksFile);
+  double previous = 0;
+  for (size_t at = 0, next; at < marks.size(); at = next + 1) {
+    next = marks.find('\n', at);
+    if (next == std::string::npos) next = marks.size();
+    const std::string line = marks.substr(at, next - at);
+    const size_t space = line.rfind(' ');
+    if (space == std::string::npos) {  // the empty line after each start
+      previous = 0;
+      continue;
+    }
+    const std::string step = line.substr(0, space);
+    const double end = std::atof(line.c_str() + space + 1);
+    const size_t i = std::find(steps.begin(), steps.end(), step) - steps.begin();
+    if (i == steps.size()) {
+      steps.push_back(step);
+      ends.emplace_back();
+      takes.emplace_back();
+    }
+    ends[i].push_back(end);
+    takes[i].push_back(end - previous);
+    previous = end;
+  }
+  for (size_t i = 0; i < steps.size(); ++i)
+    std::printf(
+        "| start-up step of plum_dock_timed.exe: %s (median of %zu) | ends at %.1f ms, "
+        "takes %.1f ms |\n",
+        steps[i].c_str(), ends[i].size(), Median(ends[i]), Median(takes[i]));
   std::fflush(stdout);
 
   // Drop to tool start.
