@@ -4,6 +4,7 @@
 #include <ole2.h>
 
 #include "browser/html_handler.h"
+#include "common/late_import.h"
 #include "common/object_count.h"
 #include "common/startup_marks.h"
 #include "forms/version_form.h"
@@ -21,6 +22,9 @@ constexpr int kImageSize = 50;
 constexpr int kImageStep = 48;
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr UINT kDropMessage = WM_APP + 1;  // wParam: the slot
+// The tool-tip record as version 5 of the common controls knows it: it
+// refuses the longer record of version 6, which the program does not ask for.
+const UINT kToolInfoSize = TTTOOLINFOW_V2_SIZE;
 // Position and size stay; the window is shown but not activated.
 constexpr UINT kTopmostFlags = SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_SHOWWINDOW;
 
@@ -138,8 +142,11 @@ HRESULT MainForm::AcceptDrops() {
 
 // The slots' tool tips start empty; each shows the last path dropped on it.
 void MainForm::CreateToolTips() {
-  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
-  InitCommonControlsEx(&controls);
+  // The common controls are loaded only now, after the window shows.
+  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES};
+  if (auto init = LateImport<BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*)>(L"comctl32.dll",
+                                                                         "InitCommonControlsEx"))
+    init(&controls);
   // The tooltip window has no owner: under Wine a window that owns one is put
   // below it, instead of topmost, when it asks to be always in front.
   tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
@@ -148,7 +155,7 @@ void MainForm::CreateToolTips() {
   SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, 800);
   for (int slot = 0; slot < kSlotCount; ++slot) {
     TTTOOLINFOW tool = {};
-    tool.cbSize = sizeof tool;
+    tool.cbSize = kToolInfoSize;
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     tool.hwnd = hwnd_;
     tool.uId = reinterpret_cast<UINT_PTR>(run_[slot]);
@@ -228,7 +235,7 @@ void MainForm::HandleDrop(int slot) {
   }
   if (!Run(slot)) return;
   TTTOOLINFOW tool = {};
-  tool.cbSize = sizeof tool;
+  tool.cbSize = kToolInfoSize;
   tool.hwnd = hwnd_;
   tool.uId = reinterpret_cast<UINT_PTR>(run_[slot]);
   tool.lpszText = const_cast<wchar_t*>(path.c_str());

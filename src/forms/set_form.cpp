@@ -2,6 +2,7 @@
 
 #include <commdlg.h>
 
+#include "common/late_import.h"
 #include "common/text.h"
 #include "forms/twips.h"
 #include "settings/settings_file.h"
@@ -52,33 +53,6 @@ const ControlSpec kControls[] = {
 };
 
 constexpr TwipsRect kClientTwips = {2760, 3750, 6030, 2700};
-
-// The file dialog's library is loaded when the dialog is first needed, not
-// at start-up (it brings the printing libraries with it), and stays loaded.
-struct FileDialogLibrary {
-  using OpenFunction = BOOL(WINAPI*)(OPENFILENAMEW*);
-  using ErrorFunction = DWORD(WINAPI*)();
-  OpenFunction open = nullptr;
-  ErrorFunction error = nullptr;
-  DWORD loadError = 0;
-};
-
-// A failed load is tried again at the next use.
-const FileDialogLibrary& LoadFileDialogLibrary() {
-  static FileDialogLibrary library;
-  if (library.open) return library;
-  if (HMODULE module = LoadLibraryW(kFileDialogDll)) {
-    library.open = reinterpret_cast<FileDialogLibrary::OpenFunction>(
-        reinterpret_cast<void*>(GetProcAddress(module, "GetOpenFileNameW")));
-    library.error = reinterpret_cast<FileDialogLibrary::ErrorFunction>(
-        reinterpret_cast<void*>(GetProcAddress(module, "CommDlgExtendedError")));
-  }
-  if (!library.open || !library.error) {
-    library.open = nullptr;
-    library.loadError = GetLastError();
-  }
-  return library;
-}
 
 std::wstring WindowText(HWND hwnd) {
   std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
@@ -176,23 +150,26 @@ void SetForm::Browse(int slot) {
   ofn.lpstrFilter = filter_.empty() ? nullptr : filter_.c_str();
   ofn.lpstrFile = fileName_;
   ofn.nMaxFile = static_cast<DWORD>(std::size(fileName_));
-  const FileDialogLibrary& dialog = LoadFileDialogLibrary();
-  if (!dialog.open) {
+  // The file dialog's library (which brings the printing libraries with it)
+  // is loaded when the dialog is first needed.
+  const auto open = LateImport<BOOL(WINAPI*)(OPENFILENAMEW*)>(kFileDialogDll, "GetOpenFileNameW");
+  const auto error = LateImport<DWORD(WINAPI*)()>(kFileDialogDll, "CommDlgExtendedError");
+  if (!open || !error) {
     const std::wstring message = std::wstring(L"ファイルを開くダイアログを表示できません（") +
-                                 kFileDialogDll + L"）。\n" + SystemMessage(dialog.loadError);
+                                 kFileDialogDll + L"）。\n" + SystemMessage(GetLastError());
     MessageBoxW(hwnd_, message.c_str(), L"PLUM_DOCK", MB_OK | MB_ICONWARNING);
     return;
   }
   // A cancelled dialog leaves the text box as it was.
-  if (dialog.open(&ofn)) {
+  if (open(&ofn)) {
     SetWindowTextW(path_[slot], fileName_);
     return;
   }
-  if (const DWORD error = dialog.error()) {
-    wchar_t code[16];
-    wsprintfW(code, L"0x%04X", error);
+  if (const DWORD code = error()) {
+    wchar_t text[16];
+    wsprintfW(text, L"0x%04X", code);
     const std::wstring message =
-        std::wstring(L"ファイルを開くダイアログを表示できません（エラー ") + code + L"）。";
+        std::wstring(L"ファイルを開くダイアログを表示できません（エラー ") + text + L"）。";
     MessageBoxW(hwnd_, message.c_str(), L"PLUM_DOCK", MB_OK | MB_ICONWARNING);
   }
 }
