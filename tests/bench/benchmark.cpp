@@ -96,6 +96,47 @@ Start StartOnce(const std::wstring& exe, const std::wstring& windowClass,
   return s;
 }
 
+// Starts `exe` `runs` times with PLUM_STARTUP_MARKS set, and prints the
+// median end and length of each start-up step it notes.
+void PrintStartUpSteps(const std::wstring& label, const std::wstring& exe,
+                       const std::wstring& windowClass, const std::wstring& folder, int runs) {
+  const std::wstring marksFile = folder + L"marks.txt";
+  DeleteFileW(marksFile.c_str());
+  SetEnvironmentVariableW(L"PLUM_STARTUP_MARKS", marksFile.c_str());
+  for (int i = 0; i < runs; ++i) StartOnce(exe, windowClass);
+  SetEnvironmentVariableW(L"PLUM_STARTUP_MARKS", nullptr);
+  std::vector<std::string> steps;
+  std::vector<std::vector<double>> ends, takes;
+  const std::string marks = test::ReadBytes(marksFile);
+  double previous = 0;
+  for (size_t at = 0, next; at < marks.size(); at = next + 1) {
+    next = marks.find('\n', at);
+    if (next == std::string::npos) next = marks.size();
+    const std::string line = marks.substr(at, next - at);
+    const size_t space = line.rfind(' ');
+    if (space == std::string::npos) {  // the empty line after each start
+      previous = 0;
+      continue;
+    }
+    const std::string step = line.substr(0, space);
+    const double end = std::atof(line.c_str() + space + 1);
+    const size_t i = std::find(steps.begin(), steps.end(), step) - steps.begin();
+    if (i == steps.size()) {
+      steps.push_back(step);
+      ends.emplace_back();
+      takes.emplace_back();
+    }
+    ends[i].push_back(end);
+    takes[i].push_back(end - previous);
+    previous = end;
+  }
+  for (size_t i = 0; i < steps.size(); ++i)
+    std::printf("| start-up step of %s: %s (median of %zu) | ends at %.1f ms, takes %.1f ms |\n",
+                test::Utf8(label).c_str(), steps[i].c_str(), ends[i].size(), Median(ends[i]),
+                Median(takes[i]));
+  std::fflush(stdout);
+}
+
 std::wstring Copy(const std::wstring& from, const std::wstring& folder) {
   const std::wstring to = folder + from.substr(from.find_last_of(L'\\') + 1);
   CopyFileW(from.c_str(), to.c_str(), FALSE);
@@ -227,44 +268,11 @@ int wmain(int argc, wchar_t** argv) {
       Median(minimalSets));
   std::fflush(stdout);
 
-  // Where the dock's start-up goes: plum_dock_timed.exe notes when each step
-  // ends, counted from its process's creation.
+  // Where start-up goes: plum_dock_timed.exe and the minimal program note
+  // when each of their steps ends, counted from their process's creation.
   const std::wstring timed = Copy(here + L"..\\src\\plum_dock_timed.exe", dockFolder.path());
-  const std::wstring marksFile = work.path() + L"marks.txt";
-  SetEnvironmentVariableW(L"PLUM_STARTUP_MARKS", marksFile.c_str());
-  for (int i = 0; i < runs; ++i) StartOnce(timed, L"PlumDockMainForm");
-  SetEnvironmentVariableW(L"PLUM_STARTUP_MARKS", nullptr);
-  std::vector<std::string> steps;
-  std::vector<std::vector<double>> ends, takes;
-  const std::string marks = test::ReadBytes(marksFile);
-  double previous = 0;
-  for (size_t at = 0, next; at < marks.size(); at = next + 1) {
-    next = marks.find('\n', at);
-    if (next == std::string::npos) next = marks.size();
-    const std::string line = marks.substr(at, next - at);
-    const size_t space = line.rfind(' ');
-    if (space == std::string::npos) {  // the empty line after each start
-      previous = 0;
-      continue;
-    }
-    const std::string step = line.substr(0, space);
-    const double end = std::atof(line.c_str() + space + 1);
-    const size_t i = std::find(steps.begin(), steps.end(), step) - steps.begin();
-    if (i == steps.size()) {
-      steps.push_back(step);
-      ends.emplace_back();
-      takes.emplace_back();
-    }
-    ends[i].push_back(end);
-    takes[i].push_back(end - previous);
-    previous = end;
-  }
-  for (size_t i = 0; i < steps.size(); ++i)
-    std::printf(
-        "| start-up step of plum_dock_timed.exe: %s (median of %zu) | ends at %.1f ms, "
-        "takes %.1f ms |\n",
-        steps[i].c_str(), ends[i].size(), Median(ends[i]), Median(takes[i]));
-  std::fflush(stdout);
+  PrintStartUpSteps(L"plum_dock_timed.exe", timed, L"PlumDockMainForm", work.path(), runs);
+  PrintStartUpSteps(L"minimal_window.exe", minimal, L"PlumBenchMinimalWindow", work.path(), runs);
 
   // Drop to tool start.
   SetEnvironmentVariableW(L"PLUM_STAMP_LOG", (work.path() + L"stamps.txt").c_str());
