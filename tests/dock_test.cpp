@@ -65,6 +65,11 @@ class Dock : public ::testing::Test {
     return path;
   }
   std::vector<ToolRun> RunsAfter(size_t count) { return WaitForToolRuns(log_, count); }
+  // For a failure's report: the message the dock shows, if any.
+  std::string Said() {
+    const MessageBoxInfo box = FindMessageBox(dock_->pid(), 0);
+    return box.hwnd ? "the dock says: " + Utf8(box.text) : "the dock shows no message";
+  }
   std::string Ini() { return ReadBytes(app_.path() + L"plum_dock.ini"); }
   std::wstring Script(int slot) {
     return app_.path() + L"plum_dock" + std::to_wstring(slot) + L".bat";
@@ -125,7 +130,7 @@ TEST_F(Dock, DropOnEachSlotWritesTheScriptRunsTheToolAndSetsTheTip) {
     ASSERT_TRUE(drag.ran) << Utf8(drag.error);
     EXPECT_EQ(drag.effect, static_cast<DWORD>(DROPEFFECT_COPY));
     std::vector<ToolRun> runs = RunsAfter(slot + 1);
-    ASSERT_EQ(runs.size(), static_cast<size_t>(slot + 1));
+    ASSERT_EQ(runs.size(), static_cast<size_t>(slot + 1)) << Said();
     EXPECT_EQ(runs.back().folder + L"\\", work_.path());
     EXPECT_EQ(runs.back().arguments, std::vector<std::wstring>{names[slot]});
     EXPECT_TRUE(WaitFor([&] { return TooltipTextFor(Slot(slot)) == file; }));
