@@ -4,12 +4,10 @@
 
 #include <string>
 
-#include "common/startup_marks.h"
 #include "common/text.h"
 #include "startup/startup.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-  plum::MarkStartUp("wWinMain");
   if (!plum::StartUp(instance)) {
     const std::wstring message =
         L"PLUM_DOCK のウィンドウを作成できません。\n" + plum::SystemMessage(GetLastError());

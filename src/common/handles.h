@@ -1,8 +1,7 @@
 // Owning wrappers for Win32 handles and COM interfaces.
 //
 // One small type per kind of handle; each closes its handle exactly once and
-// cannot be copied. In a build with PLUM_DOCK_COUNT_OBJECTS the wrappers also
-// keep a count of the GDI and USER objects they own, for the leak tests.
+// cannot be copied.
 #pragma once
 
 #include <windows.h>
@@ -12,27 +11,16 @@
 
 namespace plum {
 
-enum class ObjectKind { Kernel, Gdi, User };
-
-#ifdef PLUM_DOCK_COUNT_OBJECTS
-void CountObject(ObjectKind kind, int delta);
-#else
-inline void CountObject(ObjectKind, int) {}
-#endif
-
 template <class Traits>
 class UniqueHandle {
  public:
   using Handle = typename Traits::Handle;
 
   UniqueHandle() = default;
-  explicit UniqueHandle(Handle h) : h_(h) {
-    if (valid()) CountObject(Traits::kKind, +1);
-  }
+  explicit UniqueHandle(Handle h) : h_(h) {}
   ~UniqueHandle() { reset(); }
   UniqueHandle(const UniqueHandle&) = delete;
   UniqueHandle& operator=(const UniqueHandle&) = delete;
-  // A move hands the object over: it stays counted once.
   UniqueHandle(UniqueHandle&& other) noexcept : h_(std::exchange(other.h_, Traits::Invalid())) {}
   UniqueHandle& operator=(UniqueHandle&& other) noexcept {
     if (this != &other) {
@@ -46,19 +34,10 @@ class UniqueHandle {
   bool valid() const { return h_ != Traits::Invalid(); }
   explicit operator bool() const { return valid(); }
 
-  Handle release() {
-    Handle h = h_;
-    if (valid()) CountObject(Traits::kKind, -1);
-    h_ = Traits::Invalid();
-    return h;
-  }
+  Handle release() { return std::exchange(h_, Traits::Invalid()); }
   void reset(Handle h = Traits::Invalid()) {
-    if (valid()) {
-      CountObject(Traits::kKind, -1);
-      Traits::Close(h_);
-    }
+    if (valid()) Traits::Close(h_);
     h_ = h;
-    if (valid()) CountObject(Traits::kKind, +1);
   }
 
  private:
@@ -67,7 +46,6 @@ class UniqueHandle {
 
 struct KernelHandleTraits {
   using Handle = HANDLE;
-  static constexpr ObjectKind kKind = ObjectKind::Kernel;
   static Handle Invalid() { return nullptr; }
   static void Close(Handle h) { CloseHandle(h); }
 };
@@ -75,14 +53,12 @@ struct KernelHandleTraits {
 // File handles use INVALID_HANDLE_VALUE, not null, for "none".
 struct FileHandleTraits {
   using Handle = HANDLE;
-  static constexpr ObjectKind kKind = ObjectKind::Kernel;
   static Handle Invalid() { return INVALID_HANDLE_VALUE; }
   static void Close(Handle h) { CloseHandle(h); }
 };
 
 struct RegKeyTraits {
   using Handle = HKEY;
-  static constexpr ObjectKind kKind = ObjectKind::Kernel;
   static Handle Invalid() { return nullptr; }
   static void Close(Handle h) { RegCloseKey(h); }
 };
@@ -90,28 +66,24 @@ struct RegKeyTraits {
 template <class T>
 struct GdiObjectTraits {
   using Handle = T;
-  static constexpr ObjectKind kKind = ObjectKind::Gdi;
   static Handle Invalid() { return nullptr; }
   static void Close(Handle h) { DeleteObject(h); }
 };
 
 struct IconTraits {
   using Handle = HICON;
-  static constexpr ObjectKind kKind = ObjectKind::User;
   static Handle Invalid() { return nullptr; }
   static void Close(Handle h) { DestroyIcon(h); }
 };
 
 struct CursorTraits {
   using Handle = HCURSOR;
-  static constexpr ObjectKind kKind = ObjectKind::User;
   static Handle Invalid() { return nullptr; }
   static void Close(Handle h) { DestroyCursor(h); }
 };
 
 struct WindowTraits {
   using Handle = HWND;
-  static constexpr ObjectKind kKind = ObjectKind::User;
   static Handle Invalid() { return nullptr; }
   static void Close(Handle h) { DestroyWindow(h); }
 };

@@ -5,8 +5,6 @@
 
 #include "browser/html_handler.h"
 #include "common/late_import.h"
-#include "common/object_count.h"
-#include "common/startup_marks.h"
 #include "forms/version_form.h"
 #include "res/resource.h"
 #include "slots/slot_script.h"
@@ -76,7 +74,6 @@ bool MainForm::Create(HINSTANCE instance, SetForm& settings, const std::wstring&
     SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
   FitClientArea();
   CreateSlots();
-  MarkStartUp("main window");
   Load();
   return true;
 }
@@ -225,9 +222,6 @@ bool MainForm::Run(int slot) {
 
 void MainForm::HandleDrop(int slot) {
   const std::wstring path = droppedPath_[slot];
-#ifdef PLUM_DOCK_LEAK_FOR_TEST
-  CreateSolidBrush(RGB(0, 0, slot));  // a deliberate leak the leak test must catch
-#endif
   ScriptOutcome script = WriteSlotScript(slot, path, appFolder_, settings_->ToolCommand(slot));
   if (!script.ok) {
     Tell(script.message);
@@ -243,21 +237,6 @@ void MainForm::HandleDrop(int slot) {
 }
 
 LRESULT MainForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
-#ifdef PLUM_DOCK_COUNT_OBJECTS
-  // The leak tests' build only: object counts on request, and drops handed
-  // over as WM_COPYDATA (dwData: the slot; data: the path in UTF-16), which
-  // then take the same way as a drop from the drop target.
-  static const UINT countMessage = RegisterWindowMessageW(kObjectCountMessage);
-  if (message == countMessage && wParam < 3) return ObjectCount(static_cast<ObjectKind>(wParam));
-  if (message == WM_COPYDATA) {
-    const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
-    if (data->dwData >= kSlotCount) return FALSE;
-    droppedPath_[data->dwData].assign(static_cast<const wchar_t*>(data->lpData),
-                                      data->cbData / sizeof(wchar_t));
-    PostMessageW(hwnd_, kDropMessage, static_cast<WPARAM>(data->dwData), 0);
-    return TRUE;
-  }
-#endif
   switch (message) {
     case WM_ACTIVATE:
       OnActivate(wParam, lParam);

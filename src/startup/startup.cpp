@@ -1,6 +1,5 @@
 #include "startup/startup.h"
 
-#include "common/startup_marks.h"
 #include "common/text.h"
 #include "forms/main_form.h"
 #include "forms/set_form.h"
@@ -53,9 +52,7 @@ bool StartUp(HINSTANCE instance) {
   const std::wstring settingsFile = appFolder + kSettingsFileName;
 
   if (!setForm.Create(instance, settingsFile)) return false;
-  MarkStartUp("settings dialog");
   if (!mainForm.Create(instance, setForm, appFolder)) return false;
-  MarkStartUp("console");
   setForm.SetOwner(mainForm.hwnd());
   setForm.SetFileFilter(kFileFilter);
 
@@ -70,12 +67,8 @@ bool StartUp(HINSTANCE instance) {
   stored = stored && top.stored;
   setForm.SetAlwaysInFrontState(AlwaysInFrontFromText(top.value));
 
-  MarkStartUp("settings read");
   mainForm.Show();
-  MarkStartUp("window shown");
   const HRESULT drops = mainForm.AcceptDrops();
-  MarkStartUp("drops accepted");
-  WriteStartUpMarks();
   if (!stored) {
     const std::wstring message = L"設定ファイル " + settingsFile +
                                  L" に書き込めません。\n"
