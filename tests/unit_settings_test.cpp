@@ -1,0 +1,128 @@
+// The settings file, the start-up rules, the activation title and the
+// ".html" program: each against the real file, registry or process start.
+#include <gtest/gtest.h>
+
+#include "browser/html_handler.h"
+#include "settings/settings_file.h"
+#include "slots/slot_runner.h"
+#include "startup/startup.h"
+#include "support.h"
+
+namespace {
+
+using namespace t;
+
+struct Settings : ::testing::Test {
+  Scratch folder{L"settings"};
+  fs::path ini = folder.dir / L"plum_dock.ini";
+};
+
+TEST_F(Settings, DefaultsFillOnlyWhatReadsEmpty) {
+  WriteFile(ini, "[PATH]\r\nINDEX_APP=\r\nINDEX_COMPILE=jikes -g\r\n");
+  EXPECT_EQ(plum::ReadSettingOrDefault(L"PATH", L"INDEX_APP", ini, L"java").value, L"java");
+  EXPECT_EQ(plum::ReadSettingOrDefault(L"PATH", L"INDEX_COMPILE", ini, L"javac").value, L"jikes -g");
+  EXPECT_EQ(plum::ReadSettingOrDefault(L"CHECK", L"TOP", ini, L"1").value, L"1");
+  EXPECT_EQ(ReadFile(ini), "[PATH]\r\nINDEX_APP=java\r\nINDEX_COMPILE=jikes -g\r\n[CHECK]\r\nTOP=1\r\n");
+}
+
+TEST_F(Settings, ValuesRoundTripAsShiftJisAndLongOnesAreCut) {
+  const std::wstring value = L"C:\\ツール\\表示\\javac.exe";  // 表 ends in 0x5C
+  ASSERT_TRUE(plum::WriteSetting(L"PATH", L"INDEX_COMPILE", value, ini).ok);
+  EXPECT_EQ(plum::ReadSetting(L"PATH", L"INDEX_COMPILE", ini), value);
+  EXPECT_NE(ReadFile(ini).find("INDEX_COMPILE=" + Sjis(value) + "\r\n"), std::string::npos);
+  WriteFile(ini, "[PATH]\r\nINDEX_APP=" + std::string(2000, 'x') + "\r\n");
+  EXPECT_EQ(plum::ReadSetting(L"PATH", L"INDEX_APP", ini), std::wstring(1023, L'x'));
+}
+
+TEST_F(Settings, WhatCannotBeStoredIsRefusedAndSaysWhy) {
+  for (const wchar_t* value : {L"C:\\jdk\u00A5bin\\javac.exe", L"C:\\J\u00FCrgen\\javac.exe"}) {
+    const plum::SettingWrite write = plum::WriteSetting(L"PATH", L"INDEX_APP", value, ini);
+    EXPECT_FALSE(write.ok);
+    EXPECT_NE(write.reason.find(L"U+00"), std::wstring::npos) << Utf8(write.reason);
+  }
+  EXPECT_FALSE(fs::exists(ini));  // a yen sign never became a backslash in the file
+  const fs::path missing = folder.dir / L"no folder" / L"plum_dock.ini";
+  const plum::SettingRead read = plum::ReadSettingOrDefault(L"CHECK", L"TOP", missing, L"1");
+  EXPECT_EQ(read.value, L"1");
+  EXPECT_FALSE(read.stored);
+  EXPECT_FALSE(plum::WriteSetting(L"CHECK", L"TOP", L"0", missing).ok);
+}
+
+TEST(StartUpRules, AppFolderAndAlwaysInFrontText) {
+  EXPECT_EQ(plum::AppFolderOf(L"C:\\プラム\\plum_dock.exe"), L"C:\\プラム\\");
+  EXPECT_EQ(plum::AppFolderOf(L"D:\\plum_dock.exe"), L"D:\\");
+  const std::pair<const wchar_t*, int> tops[] = {{L"0", 0}, {L"1", 1}, {L"2", 2}, {L" 0 ", 0},
+                                                 {L"3", 1}, {L"", 1},  {L"x", 1}, {L"-1", 1}};
+  for (const auto& [text, state] : tops) EXPECT_EQ(plum::AlwaysInFrontFromText(text), state) << Utf8(text);
+}
+
+TEST(ActivationTitle, CutAfterEightCharactersAndMatchedIgnoringCase) {
+  EXPECT_EQ(plum::ActivationTitleAfter(L"appletviewer"), L"applet");
+  EXPECT_EQ(plum::ActivationTitleAfter(L"12345678"), L"12345678");
+  EXPECT_EQ(plum::ActivationTitleAfter(L"123456789"), L"123456");
+  EXPECT_TRUE(plum::TitleMatches(L"JAVAC", L"javac", false));
+  EXPECT_FALSE(plum::TitleMatches(L"javac Hello", L"javac", false));
+  EXPECT_TRUE(plum::TitleMatches(L"Javac Hello", L"javac", true));
+  EXPECT_FALSE(plum::TitleMatches(L"anything", L"", true));  // an emptied command matches nothing
+}
+
+void SetClassesValue(const std::wstring& key, const std::wstring& text, DWORD type = REG_SZ) {
+  HKEY h = nullptr;
+  RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &h, nullptr);
+  RegSetValueExW(h, nullptr, 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
+                 static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(h);
+}
+
+TEST(Registry, DefaultValuesUpTo1023BytesAsText) {
+  const std::wstring key = L"PlumDockTest.Key";
+  const std::pair<std::wstring, std::wstring> cases[] = {
+      {std::wstring(1023, L'a'), std::wstring(1023, L'a')},
+      {std::wstring(1024, L'a'), L""},
+      {std::wstring(511, L'あ'), std::wstring(511, L'あ')},
+      {std::wstring(512, L'あ'), L""},
+  };
+  for (const auto& [stored, read] : cases) {
+    SetClassesValue(key, stored);
+    EXPECT_EQ(plum::ReadRegistryString(HKEY_CLASSES_ROOT, key, L""), read) << stored.size();
+  }
+  RegDeleteTreeW(HKEY_CLASSES_ROOT, key.c_str());
+  EXPECT_EQ(plum::ReadRegistryString(HKEY_CLASSES_ROOT, key, L""), L"");
+}
+
+// The program registered for ".html" gets the document as one argument,
+// whatever its open command looks like; nothing starts without one.
+TEST(Browser, TheDocumentIsOneArgumentOfTheRegisteredProgram) {
+  Scratch work{L"browser"};
+  const fs::path log = work.dir / L"tool.log";
+  const std::wstring tool = PlaceTool(work.dir / L"ブラウザ (x)" / L"browser.exe");
+  const std::wstring document = work.dir / L"ヘルプ 100% & (1)" / L"help/index.html";
+  SetEnvironmentVariableW(L"PLUM_TOOL_LOG", log.c_str());
+  SetEnvironmentVariableW(L"PLUM_BROWSER", tool.c_str());
+  const std::pair<std::wstring, DWORD> commands[] = {
+      {L"\"" + tool + L"\" \"%1\"", REG_SZ},
+      {L"\"" + tool + L"\"", REG_SZ},
+      {L"\"" + tool + L"\" -url %1", REG_SZ},
+      {L"\"%PLUM_BROWSER%\" \"%1\"", REG_EXPAND_SZ},
+  };
+  SetClassesValue(L".html", L"PlumDockTest.html");
+  for (const auto& [command, type] : commands) {
+    SetClassesValue(L"PlumDockTest.html\\shell\\open\\command", command, type);
+    fs::remove(log);
+    ASSERT_TRUE(plum::OpenInBrowser(document).ok) << Utf8(command);
+    const std::vector<ToolRun> runs = WaitRuns(log, 1);
+    ASSERT_EQ(runs.size(), 1u) << Utf8(command);
+    EXPECT_EQ(runs[0].args.back(), document) << Utf8(command);
+    EXPECT_EQ(runs[0].args.size(), command.find(L"-url") == std::wstring::npos ? 1u : 2u);
+  }
+  RegDeleteTreeW(HKEY_CLASSES_ROOT, L"PlumDockTest.html");
+  fs::remove(log);
+  const plum::BrowserOutcome none = plum::OpenInBrowser(document);
+  EXPECT_FALSE(none.ok);
+  EXPECT_NE(none.message.find(document), std::wstring::npos) << Utf8(none.message);
+  Sleep(300);
+  EXPECT_TRUE(ToolRuns(log).empty());
+  RegDeleteTreeW(HKEY_CLASSES_ROOT, L".html");
+}
+
+}  // namespace
