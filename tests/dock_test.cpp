@@ -1,3 +1,250 @@
+// The real plum_dock.exe, started in a fresh app folder and driven from
+// outside as a user drives it: real drags, clicks, keys and menus.
 #include <gtest/gtest.h>
+#include <ole2.h>
+#include <winternl.h>
 
 #include "support.h"
+
+namespace {
+
+using namespace t;
+
+constexpr wchar_t kDefaults[] =
+    L"[PATH]\r\nINDEX_APPLET=appletviewer\r\nINDEX_APP=java\r\nINDEX_COMPILE=javac\r\n"
+    L"[CHECK]\r\nTOP=1\r\n";
+
+bool Topmost(HWND w) { return GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_TOPMOST; }
+
+RECT ClientOnScreen(HWND w) {
+  RECT r;
+  GetClientRect(w, &r);
+  MapWindowPoints(w, nullptr, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+void Click(HWND w) {
+  RECT r;
+  GetWindowRect(w, &r);
+  Xdo({L"mousemove", std::to_wstring((r.left + r.right) / 2),
+       std::to_wstring((r.top + r.bottom) / 2), L"sleep", L"0.1", L"click", L"1"});
+  Sleep(100);
+}
+
+std::wstring Text(HWND w) {
+  wchar_t text[1024] = {};
+  SendMessageTimeoutW(w, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000,
+                      nullptr);
+  return text;
+}
+
+// Replaces the text of an edit box by typing, as a user would. Keys typed
+// while Wine still handles earlier ones can get lost: wait, and try again.
+void Retype(HWND edit, const std::wstring& text) {
+  for (int attempt = 0; attempt < 3 && (attempt == 0 || Text(edit) != text); ++attempt) {
+    Click(edit);
+    Xdo({L"key", L"End", L"key", L"--repeat", L"40", L"--delay", L"5", L"BackSpace"});
+    WaitFor([&] { return Text(edit).empty(); }, 2000);
+    Sleep(400);
+    if (!text.empty()) Xdo({L"type", L"--delay", L"40", text});
+    WaitFor([&] { return Text(edit) == text; }, 1000);
+  }
+  EXPECT_EQ(Text(edit), text);
+}
+
+struct DockTest : ::testing::Test {
+  Scratch app{L"dock app"}, work{L"dock work"};
+  fs::path log = work.dir / L"tool.log";
+  fs::path jdk = work.dir / L"jdk bin";
+  fs::path src = work.dir / L"src dir";
+  void SetUp() override {
+    for (const wchar_t* name : {L"appletviewer.exe", L"java.exe", L"javac.exe"})
+      PlaceTool(jdk / name);
+    fs::create_directories(src);
+    SetEnvironmentVariableW(L"PLUM_TOOL_LOG", log.c_str());
+    wchar_t path[4096];
+    GetEnvironmentVariableW(L"PATH", path, 4096);
+    SetEnvironmentVariableW(L"PATH", (jdk.wstring() + L";" + path).c_str());
+  }
+  void TearDown() override { SetEnvironmentVariableW(L"PLUM_TOOL_HOLD", nullptr); }
+  fs::path Source(const std::wstring& name) {
+    WriteFile(src / name, "class X {}");
+    return src / name;
+  }
+  HANDLE Window(const std::wstring& title) {
+    const std::wstring line = L"\"" + (Here() / L"tool.exe").wstring() + L"\" --window " + title;
+    STARTUPINFOW si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    CreateProcessW(nullptr, const_cast<wchar_t*>(line.c_str()), nullptr, nullptr, FALSE, 0, nullptr,
+                   nullptr, &si, &pi);
+    CloseHandle(pi.hThread);
+    WaitFor([&] { return FindWindowW(nullptr, title.c_str()) != nullptr; });
+    return pi.hProcess;
+  }
+  HWND Console(const Dock& dock) {
+    HWND found = nullptr;
+    while ((found = FindWindowExW(nullptr, found, L"WineConsoleClass", nullptr))) {
+      wchar_t title[MAX_PATH];
+      GetWindowTextW(found, title, MAX_PATH);
+      if (std::wstring(title).find(app.dir.wstring()) == 0) return found;
+    }
+    (void)dock;
+    return nullptr;
+  }
+};
+
+TEST_F(DockTest, DropsRunEachSlotsToolAndBringThePreviousRunsWindowForward) {
+  Dock dock(app.dir);
+  ASSERT_TRUE(dock.main);
+  EXPECT_EQ(ReadFile(app.dir / L"plum_dock.ini"), Sjis(kDefaults));
+  const RECT client = ClientOnScreen(dock.main);
+  EXPECT_EQ(client.right - client.left, 146);
+  EXPECT_EQ(client.bottom - client.top, 51);
+  for (int i = 0; i < 3; ++i) {
+    RECT r;
+    GetWindowRect(dock.Slot(i), &r);
+    EXPECT_EQ(std::vector<LONG>(
+                  {r.left - client.left, r.top - client.top, r.right - r.left, r.bottom - r.top}),
+              std::vector<LONG>({48 * i, 0, 50, 50}));
+  }
+  EXPECT_TRUE(WaitFor([&] { return Topmost(dock.main); }));
+
+  HANDLE applet = Window(L"applet"), java = Window(L"java");
+  const fs::path hello = Source(L"Hello.java");
+  dock.DoubleClick(0);  // nothing was dropped on it yet
+  EXPECT_NE(dock.Message().find(L"plum_dock0.bat"), std::wstring::npos);
+  EXPECT_TRUE(ToolRuns(log).empty());
+
+  const DragResult first = dock.Drop(0, {hello});
+  EXPECT_TRUE(first.dropped);
+  EXPECT_EQ(first.effect, static_cast<DWORD>(DROPEFFECT_COPY));  // never a move
+  std::vector<ToolRun> runs = WaitRuns(log, 1);
+  ASSERT_EQ(runs.size(), 1u) << Utf8(dock.Message(0));
+  EXPECT_EQ(runs[0].program, L"appletviewer.exe");
+  EXPECT_TRUE(fs::equivalent(runs[0].folder, src));
+  EXPECT_EQ(runs[0].args, std::vector<std::wstring>{L"Hello.java"});
+  // No window is titled "plum_": the console comes forward.
+  EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == Console(dock); }));
+  EXPECT_EQ(dock.Tooltip(0), hello.wstring());
+
+  dock.Drop(1, {hello});  // after "appletviewer": the window titled "applet"
+  EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == FindWindowW(nullptr, L"applet"); }));
+  const fs::path a = Source(L"A.java"), b = Source(L"B.java");
+  dock.Drop(2, {a, b, hello});  // after "java": "java"; only the first file runs
+  EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == FindWindowW(nullptr, L"java"); }));
+  runs = WaitRuns(log, 3);
+  ASSERT_EQ(runs.size(), 3u);
+  EXPECT_EQ(runs[1].program, L"java.exe");
+  EXPECT_EQ(runs[2].program, L"javac.exe");
+  EXPECT_EQ(runs[2].args, std::vector<std::wstring>{L"A.java"});
+  EXPECT_EQ(dock.Tooltip(2), a.wstring());
+
+  EXPECT_EQ(dock.DropText(1, L"C:\\text\\Not.java").effect, static_cast<DWORD>(DROPEFFECT_NONE));
+  dock.DoubleClick(1);
+  runs = WaitRuns(log, 4);
+  ASSERT_EQ(runs.size(), 4u);
+  EXPECT_EQ(runs[3].program, L"java.exe");
+  EXPECT_EQ(runs[3].args, std::vector<std::wstring>{L"Hello.java"});
+  EXPECT_EQ(dock.Message(0), L"");
+  for (HANDLE w : {applet, java}) TerminateProcess(w, 0), CloseHandle(w);
+}
+
+TEST_F(DockTest, SettingsDialogEditsAreLiveAndOnlyOkSavesThem) {
+  const std::string ini = Sjis(
+      L"[PATH]\r\nINDEX_APPLET=appletviewer\r\nINDEX_APP=java -ea\r\n"
+      L"INDEX_COMPILE=javac\r\n[CHECK]\r\nTOP=0\r\n");
+  Dock dock(app.dir, ini);
+  ASSERT_TRUE(dock.main);
+  EXPECT_EQ(ReadFile(app.dir / L"plum_dock.ini"), ini);  // present values stay as they are
+  EXPECT_FALSE(Topmost(dock.main));
+  const fs::path hello = Source(L"Hello.java");
+  auto open = [&] {
+    dock.Keys(L"F10 Down Return");
+    HWND dialog = dock.Window(L"設定");
+    Xdo({L"search", L"--name", L"^設定$", L"windowraise"});
+    return dialog;
+  };
+
+  HWND dialog = open();  // Cancel keeps an edit for the run, not in the file
+  ASSERT_TRUE(dialog);
+  Retype(GetDlgItem(dialog, 1021), L"javac");
+  Xdo({L"key", L"Return", L"Escape"});  // neither is a button's key
+  EXPECT_TRUE(IsWindowVisible(dialog));
+  Click(GetDlgItem(dialog, 1002));
+  EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(dialog); }));
+  dock.Drop(1, {hello});
+  std::vector<ToolRun> runs = WaitRuns(log, 1);
+  ASSERT_EQ(runs.size(), 1u);
+  EXPECT_EQ(runs[0].program, L"javac.exe") << Utf8(runs[0].args[0]);
+
+  open();  // so does the close box
+  Retype(GetDlgItem(dialog, 1020), L"java");
+  Xdo({L"key", L"alt+F4"});
+  EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(dialog); }));
+  EXPECT_EQ(ReadFile(app.dir / L"plum_dock.ini"), ini);
+  dock.Drop(0, {hello});
+  runs = WaitRuns(log, 2);
+  ASSERT_EQ(runs.size(), 2u);
+  EXPECT_EQ(runs[1].program, L"java.exe");
+
+  open();  // OK writes all four, and the check box takes effect at once
+  Retype(GetDlgItem(dialog, 1022), L"");
+  Click(GetDlgItem(dialog, 1040));
+  Click(GetDlgItem(dialog, 1001));
+  EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(dialog); }));
+  EXPECT_EQ(
+      ReadFile(app.dir / L"plum_dock.ini"),
+      "[PATH]\r\nINDEX_APPLET=java\r\nINDEX_APP=javac\r\nINDEX_COMPILE=\r\n[CHECK]\r\nTOP=1\r\n");
+  EXPECT_TRUE(WaitFor([&] { return Topmost(dock.main); }));
+  open();
+  EXPECT_TRUE(WaitFor([&] { return !Topmost(dock.main); }));  // not over its own dialog
+  Click(GetDlgItem(dialog, 1040));
+  fs::remove(app.dir / L"plum_dock.ini");  // Wine writes a read-only file: a folder it cannot
+  fs::create_directory(app.dir / L"plum_dock.ini");
+  Click(GetDlgItem(dialog, 1001));
+  EXPECT_NE(dock.Message().find((app.dir / L"plum_dock.ini").wstring()), std::wstring::npos);
+  EXPECT_TRUE(IsWindowVisible(dialog));  // nothing lost: the dialog stays with the edits
+  Click(GetDlgItem(dialog, 1002));
+  EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(dialog) && !Topmost(dock.main); }));
+
+  dock.Keys(L"alt+F4");  // the close box ends the program; scripts stay
+  EXPECT_TRUE(dock.Ended(5000));
+  EXPECT_TRUE(fs::exists(app.dir / L"plum_dock0.bat") && fs::exists(app.dir / L"plum_dock1.bat"));
+}
+
+// A tool under a folder full of cmd.exe's special characters; a second drop
+// on a slot whose first run still waits; Ctrl+C in the console.
+TEST_F(DockTest, BusySlotSpecialToolFolderAndCtrlC) {
+  const fs::path tool = PlaceTool(work.dir / L"R&D 100% ^x (1)" / L"javac.exe");
+  Dock dock(app.dir, Sjis(L"[PATH]\r\nINDEX_APP=" + tool.wstring() + L"\r\n[CHECK]\r\nTOP=0\r\n"));
+  ASSERT_TRUE(dock.main);
+  const fs::path release = work.dir / L"release";
+  SetEnvironmentVariableW(L"PLUM_TOOL_HOLD", release.c_str());
+  PlaceTool(src / L"canary.exe");
+  const std::wstring second = L"B & canary & a much longer name than the first.java";
+  dock.Drop(1, {Source(L"A.java")});
+  ASSERT_EQ(WaitRuns(log, 1).size(), 1u) << Utf8(dock.Message(0));
+  dock.Drop(1, {Source(second)});
+  EXPECT_EQ(WaitRuns(log, 2).size(), 2u) << Utf8(dock.Message(0));
+  WriteFile(release, "");
+  Sleep(1500);
+  std::vector<ToolRun> runs = ToolRuns(log);
+  ASSERT_EQ(runs.size(), 2u);
+  EXPECT_EQ(runs[0].args, std::vector<std::wstring>{L"A.java"});
+  EXPECT_EQ(runs[1].args, std::vector<std::wstring>{second});
+  EXPECT_EQ(runs[1].program, L"javac.exe");
+
+  fs::remove(release);
+  dock.DoubleClick(1);  // re-runs the last script, then Ctrl+C reaches the tool only
+  ASSERT_EQ(WaitRuns(log, 3).size(), 3u);
+  HWND console = Console(dock);
+  ASSERT_TRUE(console);
+  Click(console);
+  Xdo({L"key", L"ctrl+c"});
+  runs = WaitRuns(log, 4);
+  ASSERT_EQ(runs.size(), 4u);
+  EXPECT_EQ(runs[3].program, L"interrupted");
+  EXPECT_FALSE(dock.Ended(1000));
+}
+}  // namespace

@@ -52,8 +52,8 @@ std::string UnixPath(const fs::path& path) {
 
 std::wstring Wide(const std::string& utf8) {
   std::wstring out(utf8.size(), L'\0');
-  out.resize(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                 out.data(), static_cast<int>(out.size())));
+  out.resize(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(),
+                                 static_cast<int>(out.size())));
   return out;
 }
 
@@ -134,8 +134,8 @@ std::string Sjis(const std::wstring& text) {
 
 std::string Utf8(const std::wstring& text) {
   std::string out(text.size() * 3, '\0');
-  out.resize(WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                 out.data(), static_cast<int>(out.size()), nullptr, nullptr));
+  out.resize(WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(),
+                                 static_cast<int>(out.size()), nullptr, nullptr));
   return out;
 }
 
@@ -235,7 +235,8 @@ POINT Dock::SlotPoint(int i) const {
 
 static DragResult Drag(const Dock& dock, int slot, std::vector<std::wstring> what) {
   const POINT to = dock.SlotPoint(slot);
-  const int size = 48, x = GetSystemMetrics(SM_CXSCREEN) - 60, y = GetSystemMetrics(SM_CYSCREEN) - 60;
+  const int size = 48, x = GetSystemMetrics(SM_CXSCREEN) - 60,
+            y = GetSystemMetrics(SM_CYSCREEN) - 60;
   Scratch scratch(L"drag");
   const fs::path result = scratch.dir / L"result";
   std::vector<std::wstring> line = {Here() / L"drag_source.exe", result, std::to_wstring(x),
@@ -287,11 +288,14 @@ void Dock::DoubleClick(int slot) const {
 }
 
 void Dock::Keys(const std::wstring& keys) const {
-  Raise();
   RECT r;
   GetWindowRect(main, &r);  // a click on the caption makes the dock active
-  Xdo({L"mousemove", std::to_wstring((r.left + r.right) / 2), std::to_wstring(r.top + 8), L"click",
-       L"1"});
+  for (int i = 0; i < 5 && GetForegroundWindow() != main; ++i) {
+    Raise();
+    Xdo({L"mousemove", std::to_wstring((r.left + r.right) / 2), std::to_wstring(r.top + 10),
+         L"sleep", L"0.1", L"click", L"1"});
+    WaitFor([&] { return GetForegroundWindow() == main; }, 1000);
+  }
   std::vector<std::wstring> args = {L"key", L"--delay", L"120"};
   std::wistringstream names(keys);
   for (std::wstring key; names >> key;) args.push_back(key);
