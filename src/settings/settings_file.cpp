@@ -18,6 +18,10 @@ std::wstring ReadSetting(const std::wstring& section, const std::wstring& key,
                          const std::wstring& file) {
   char buffer[kBufferSize] = {};
   const std::string path = AnsiPathForFile(file);
+  // An empty file name would leave the profile functions to pick a file in
+  // the Windows folder. A path the code page cannot hold names a file that
+  // cannot be used: nothing is read.
+  if (path.empty()) return {};
   GetPrivateProfileStringA(Ansi(section).c_str(), Ansi(key).c_str(), "", buffer, kBufferSize,
                            path.c_str());
   return DecodeText(buffer, CP_ACP);
