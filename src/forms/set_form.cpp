@@ -175,26 +175,23 @@ void SetForm::Browse(int slot) {
 }
 
 void SetForm::Save() {
-  struct Entry {
-    const wchar_t* section;
-    const wchar_t* key;
-    std::wstring value;
-  };
-  const Entry entries[] = {
+  const std::vector<SettingEntry> entries = {
       {kSectionPath, kSlotKeys[0], ToolCommand(0)},
       {kSectionPath, kSlotKeys[1], ToolCommand(1)},
       {kSectionPath, kSlotKeys[2], ToolCommand(2)},
       {kSectionCheck, kKeyTop, std::to_wstring(AlwaysInFrontState())},
   };
-  for (const Entry& e : entries) {
-    SettingWrite write = WriteSetting(e.section, e.key, e.value, settingsFile_);
-    if (!write.ok) {
-      // The dialog stays open with the edits, so nothing is lost.
-      const std::wstring message = L"設定ファイル " + settingsFile_ + L" に保存できません。\n" +
-                                   e.key + L": " + write.reason;
-      MessageBoxW(hwnd_, message.c_str(), L"PLUM_DOCK", MB_OK | MB_ICONWARNING);
-      return;
-    }
+  const SettingWrite write = WriteSettings(entries, settingsFile_);
+  if (!write.ok) {
+    // The dialog stays open with the edits, so nothing is lost.
+    std::wstring entry = write.key;
+    for (int slot = 0; slot < 3; ++slot)
+      if (write.key == kSlotKeys[slot])
+        entry = std::wstring(kLabels[slot]) + L" (" + write.key + L")";
+    const std::wstring message = L"設定ファイル " + settingsFile_ + L" に保存できません。\n" +
+                                 (entry.empty() ? L"" : entry + L": ") + write.reason;
+    MessageBoxW(hwnd_, message.c_str(), L"PLUM_DOCK", MB_OK | MB_ICONWARNING);
+    return;
   }
   Hide();
 }

@@ -43,26 +43,29 @@ SettingRead ReadSettingOrDefault(const std::wstring& section, const std::wstring
 
 SettingWrite WriteSetting(const std::wstring& section, const std::wstring& key,
                           const std::wstring& value, const std::wstring& file) {
-  SettingWrite result;
-  Encoded bytes = EncodeText(value, CP_ACP);
-  if (!bytes.ok()) {
-    result.ok = false;
-    result.reason =
-        DescribeCharacter(*bytes.unrepresentable) + L" はこのシステムの文字コードで保存できません";
-    return result;
+  return WriteSettings({{section, key, value}}, file);
+}
+
+SettingWrite WriteSettings(const std::vector<SettingEntry>& entries, const std::wstring& file) {
+  // Every value is checked before the first is written, so a value that
+  // cannot be stored leaves the file as it was.
+  std::vector<std::string> values;
+  for (const SettingEntry& e : entries) {
+    Encoded bytes = EncodeText(e.value, CP_ACP);
+    if (!bytes.ok())
+      return {false, e.key,
+              DescribeCharacter(*bytes.unrepresentable) +
+                  L" はこのシステムの文字コードで保存できません"};
+    values.push_back(std::move(bytes.bytes));
   }
   const std::string path = AnsiPathForFile(file);
-  if (path.empty()) {
-    result.ok = false;
-    result.reason = L"ファイルのパスをこのシステムの文字コードで表せません";
-    return result;
+  if (path.empty()) return {false, {}, L"ファイルのパスをこのシステムの文字コードで表せません"};
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (!WritePrivateProfileStringA(Ansi(entries[i].section).c_str(), Ansi(entries[i].key).c_str(),
+                                    values[i].c_str(), path.c_str()))
+      return {false, entries[i].key, SystemMessage(GetLastError())};
   }
-  if (!WritePrivateProfileStringA(Ansi(section).c_str(), Ansi(key).c_str(), bytes.bytes.c_str(),
-                                  path.c_str())) {
-    result.ok = false;
-    result.reason = SystemMessage(GetLastError());
-  }
-  return result;
+  return {};
 }
 
 }  // namespace plum

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace plum {
 
@@ -41,6 +42,7 @@ SettingRead ReadSettingOrDefault(const std::wstring& section, const std::wstring
 
 struct SettingWrite {
   bool ok = true;
+  std::wstring key;  // the entry that failed; empty when the file itself did
   // Why it failed, in the system's words or naming the character the ANSI
   // code page cannot hold.
   std::wstring reason;
@@ -49,5 +51,14 @@ struct SettingWrite {
 // Writes one value. An empty value leaves the key with nothing after "=".
 SettingWrite WriteSetting(const std::wstring& section, const std::wstring& key,
                           const std::wstring& value, const std::wstring& file);
+
+struct SettingEntry {
+  std::wstring section, key, value;
+};
+
+// Writes the entries in order, or none of them when any value cannot be held
+// by the ANSI code page or the file's path cannot be. A write the system
+// refuses stops at that entry.
+SettingWrite WriteSettings(const std::vector<SettingEntry>& entries, const std::wstring& file);
 
 }  // namespace plum
