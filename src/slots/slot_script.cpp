@@ -77,9 +77,13 @@ std::wstring ScriptArgument(std::wstring_view name) {
 
 std::wstring ScriptToolCommand(std::wstring_view tool, bool namesFile) {
   const bool quoted = !tool.empty() && tool.front() == L'"';
-  if (namesFile && !quoted && tool.find(L' ') != std::wstring_view::npos)
-    return L"\"" + std::wstring(tool) + L"\"";
-  return std::wstring(tool);
+  if (!namesFile || quoted) return std::wstring(tool);
+  // A path: drive colons and backslashes are plain, anything else cmd.exe
+  // would act on (& ^ % ( ) spaces and the like) puts it in quotes.
+  bool bare = true;
+  for (wchar_t c : tool) bare = bare && (PassesBare(c) || c == L'\\' || c == L':');
+  const std::wstring escaped = DoublePercents(tool);
+  return bare ? escaped : L"\"" + escaped + L"\"";
 }
 
 std::wstring ComposeSlotScript(std::wstring_view tool, std::wstring_view folder,
@@ -134,8 +138,8 @@ ScriptOutcome WriteSlotScript(int slot, const std::wstring& droppedPath,
   if (!Fits(toolForm, codePage, &bad)) {
     std::wstring shortTool = namesFile ? ShortPathOf(toolCommand) : std::wstring();
     std::wstring ignored;
-    if (!shortTool.empty() && Fits(shortTool, codePage, &ignored))
-      toolForm = shortTool;
+    if (!shortTool.empty() && Fits(ScriptToolCommand(shortTool, true), codePage, &ignored))
+      toolForm = ScriptToolCommand(shortTool, true);
     else
       return Failure(cannotWrite + L"ツールのコマンド「" + toolCommand + L"」の文字 " +
                      DescribeCharacter(bad) + L" はコマンド プロンプトの" + codePageName +

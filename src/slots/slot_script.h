@@ -31,8 +31,9 @@ std::wstring ScriptFolder(std::wstring_view folder);
 // character through as it is, otherwise in double quotes; % doubled.
 std::wstring ScriptArgument(std::wstring_view name);
 
-// The tool command as typed, except that a command with a space that names
-// an existing file as a whole (`namesFile`) and is not quoted yet is quoted.
+// The tool command as typed, except when it names an existing file as a
+// whole (`namesFile`) and is not quoted yet: then it is quoted when any of
+// its characters means something to cmd.exe, and every % is doubled.
 std::wstring ScriptToolCommand(std::wstring_view tool, bool namesFile);
 
 // The five lines of a slot script, each ended by CR LF. The arguments are in
