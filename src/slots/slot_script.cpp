@@ -10,6 +10,13 @@ namespace plum {
 namespace {
 
 constexpr wchar_t kBanner[] = L"@ECHO ------コマンドを実行します------";
+// Ends the batch on the tool's own line. cmd.exe parses a whole line before
+// it runs it and reads the next line only afterwards, from the offset where
+// it left off: a script replaced while its tool still runs (a second drop on
+// the same slot) would otherwise have the old cmd.exe go on reading the new
+// text from the middle. "goto :eof" keeps the tool's exit code ("exit /b"
+// does not under Wine).
+constexpr wchar_t kEndOfBatch[] = L" & goto :eof";
 
 std::wstring DoublePercents(std::wstring_view text) {
   std::wstring out;
@@ -46,6 +53,32 @@ std::string LossyText(const std::wstring& text, UINT codePage) {
   WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size,
                       nullptr, nullptr);
   return bytes;
+}
+
+// Replaces the contents of the existing file `path` with `bytes`; when the
+// write fails part way, the old contents go back. 0 or the system's error.
+DWORD RewriteInPlace(const std::wstring& path, const std::string& bytes) {
+  FileHandle file(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return GetLastError();
+  const auto writeAll = [&file](const std::string& text) {
+    DWORD done = 0;
+    return SetFilePointer(file.get(), 0, nullptr, FILE_BEGIN) == 0 &&
+           WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &done, nullptr) &&
+           done == text.size() && SetEndOfFile(file.get()) && FlushFileBuffers(file.get());
+  };
+  const DWORD size = GetFileSize(file.get(), nullptr);
+  if (size == INVALID_FILE_SIZE) return GetLastError();
+  std::string old(size, '\0');
+  DWORD read = 0;
+  if (!ReadFile(file.get(), old.data(), static_cast<DWORD>(old.size()), &read, nullptr))
+    return GetLastError();
+  old.resize(read);
+  if (writeAll(bytes)) return 0;
+  const DWORD error = GetLastError();
+  writeAll(old);
+  return error;
 }
 
 }  // namespace
@@ -93,7 +126,7 @@ std::wstring ComposeSlotScript(std::wstring_view tool, std::wstring_view folder,
   s += L"cd /d \"" + std::wstring(folder) + L"\"\r\n";
   s += L"cls\r\n";
   s += std::wstring(kBanner) + L"\r\n";
-  s += std::wstring(tool) + L" " + std::wstring(argument) + L"\r\n";
+  s += std::wstring(tool) + L" " + std::wstring(argument) + std::wstring(kEndOfBatch) + L"\r\n";
   return s;
 }
 
@@ -168,12 +201,15 @@ ScriptOutcome WriteSlotScript(int slot, const std::wstring& droppedPath,
       return Failure(cannotWrite + SystemMessage(error));
     }
   }
-  if (!MoveFileExW(temporary.c_str(), scriptPath.c_str(),
-                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    DWORD error = GetLastError();
-    DeleteFileW(temporary.c_str());
-    return Failure(cannotWrite + SystemMessage(error));
-  }
+  if (MoveFileExW(temporary.c_str(), scriptPath.c_str(),
+                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return {};
+  // The move is refused while a cmd.exe still runs the old script and holds
+  // it open (Wine's does, for the batch's whole run, sharing writes). The new
+  // text is known to be writable; put it into the script itself.
+  const DWORD error = RewriteInPlace(scriptPath, bytes);
+  DeleteFileW(temporary.c_str());
+  if (error) return Failure(cannotWrite + SystemMessage(error));
   return {};
 }
 

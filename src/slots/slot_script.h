@@ -36,8 +36,9 @@ std::wstring ScriptArgument(std::wstring_view name);
 // its characters means something to cmd.exe, and every % is doubled.
 std::wstring ScriptToolCommand(std::wstring_view tool, bool namesFile);
 
-// The five lines of a slot script, each ended by CR LF. The arguments are in
-// their final written form (see the functions above).
+// The five lines of a slot script, each ended by CR LF; the fifth ends the
+// batch on the same line. The arguments are in their final written form (see
+// the functions above).
 std::wstring ComposeSlotScript(std::wstring_view tool, std::wstring_view folder,
                                std::wstring_view argument);
 
@@ -49,7 +50,8 @@ struct ScriptOutcome {
 // Writes the script of `slot` for a file dropped at `droppedPath`, running
 // `toolCommand`. Text goes out in the console's code page (the one cmd.exe
 // reads batch files in). Either the whole new script is in place or the old
-// one is left untouched and `message` says why.
+// one is left untouched and `message` says why. A script that a running
+// cmd.exe holds open is rewritten in place.
 ScriptOutcome WriteSlotScript(int slot, const std::wstring& droppedPath,
                               const std::wstring& appFolder, const std::wstring& toolCommand);
 
