@@ -4,6 +4,8 @@
 #include <ole2.h>
 #include <winternl.h>
 
+#include <array>
+
 #include "support.h"
 
 namespace {
@@ -247,4 +249,221 @@ TEST_F(DockTest, BusySlotSpecialToolFolderAndCtrlC) {
   EXPECT_EQ(runs[3].program, L"interrupted");
   EXPECT_FALSE(dock.Ended(1000));
 }
+}  // namespace
+
+namespace {
+
+using namespace t;
+
+void SetHtmlProgram(const std::wstring& command) {
+  RegDeleteTreeW(HKEY_CLASSES_ROOT, L".html");
+  RegDeleteTreeW(HKEY_CLASSES_ROOT, L"PlumDockTest.html");
+  if (command.empty()) return;
+  for (auto [key, text] : {std::pair<const wchar_t*, std::wstring>{L".html", L"PlumDockTest.html"},
+                           {L"PlumDockTest.html\\shell\\open\\command", command}}) {
+    HKEY h = nullptr;
+    RegCreateKeyExW(HKEY_CLASSES_ROOT, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &h, nullptr);
+    RegSetValueExW(h, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                   static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(h);
+  }
+}
+
+TEST_F(DockTest, HelpItemsAndTheAboutLinkOpenTheHtmlProgram) {
+  const fs::path browser = PlaceTool(work.dir / L"web browser" / L"browser.exe");
+  SetHtmlProgram(L"\"" + browser.wstring() + L"\" \"%1\"");
+  const fs::path folder = app.dir / L"プラム 100% & dock";
+  fs::create_directories(folder);
+  Dock dock(folder);
+  ASSERT_TRUE(dock.main);
+  const std::wstring home = folder.wstring() + L"\\";
+  dock.Keys(L"F10 Right Right Down Return");
+  WaitRuns(log, 1);
+  dock.Keys(L"F10 Right Right Down Down Return");
+  std::vector<ToolRun> runs = WaitRuns(log, 2);
+  ASSERT_EQ(runs.size(), 2u);
+  EXPECT_EQ(runs[0].args, std::vector<std::wstring>{home + L"help.html"});
+  EXPECT_EQ(runs[1].args, std::vector<std::wstring>{home + L"help/index.html"});
+
+  dock.Keys(L"F10 Right Down Return");
+  HWND about = dock.Window(L"", L"PlumDockVersionForm");
+  ASSERT_TRUE(about);
+  RECT r = ClientOnScreen(about);
+  EXPECT_EQ(std::make_pair(r.right - r.left, r.bottom - r.top), std::make_pair(308L, 187L));
+  Click(GetDlgItem(about, 3003));  // the link label
+  runs = WaitRuns(log, 3);
+  ASSERT_EQ(runs.size(), 3u);
+  EXPECT_EQ(runs[2].args.size(), 1u);
+  EXPECT_EQ(runs[2].args[0].substr(0, 8), L"https://");
+  EXPECT_EQ(runs[2].args[0].back(), L'/');
+  EXPECT_TRUE(IsWindowVisible(about));
+  Xdo({L"key", L"Return"});
+  EXPECT_TRUE(WaitFor([&] { return !IsWindow(about); }));
+
+  SetHtmlProgram(L"");
+  dock.Keys(L"F10 Right Right Down Return");
+  EXPECT_NE(dock.Message().find(home + L"help.html"), std::wstring::npos);
+  EXPECT_EQ(ToolRuns(log).size(), 3u);
+  dock.Keys(L"F10 Down Up Return");  // 終了
+  EXPECT_TRUE(dock.Ended(5000));
+}
+
+// Bad settings files and an app folder where nothing can be written: the
+// dock starts, says what it cannot write, and loses nothing it can keep.
+TEST_F(DockTest, BadSettingsAndAnUnwritableAppFolder) {
+  const std::string bad[] = {std::string("\xff\xfe\0\x01[PATH\r\n==\r\n", 14),
+                             "[CHECK]\r\nTOP=abc\r\n", "[CHECK]\r\nTOP=99999999999999999999\r\n",
+                             "[PATH]\r\nINDEX_APP=" + std::string(5000, 'x') + "\r\n"};
+  for (const std::string& ini : bad) {
+    Dock dock(app.dir, ini);
+    ASSERT_TRUE(dock.main);
+    EXPECT_TRUE(WaitFor([&] { return Topmost(dock.main); }));  // an unreadable TOP means ticked
+    EXPECT_FALSE(dock.Ended(300));
+  }
+  fs::remove_all(app.dir);
+  fs::create_directories(app.dir / L"plum_dock.ini");  // names taken by folders
+  fs::create_directories(app.dir / L"plum_dock1.bat.new");
+  WriteFile(app.dir / L"plum_dock1.bat", "@echo old\r\n");
+  Dock dock(app.dir);
+  ASSERT_TRUE(dock.main);
+  EXPECT_NE(dock.Message(8000).find((app.dir / L"plum_dock.ini").wstring()), std::wstring::npos);
+  dock.Drop(1, {Source(L"Hello.java")});
+  EXPECT_NE(dock.Message(8000).find((app.dir / L"plum_dock1.bat").wstring()), std::wstring::npos);
+  EXPECT_EQ(ReadFile(app.dir / L"plum_dock1.bat"), "@echo old\r\n");
+  dock.Drop(2, {Source(L"Hello.java")});  // the defaults hold for the run
+  const std::vector<ToolRun> runs = WaitRuns(log, 1);
+  ASSERT_EQ(runs.size(), 1u);
+  EXPECT_EQ(runs[0].program, L"javac.exe");
+}
+
+// What any process can see of another: its entries in the system handle
+// list, the live entries of its GDI handle table (Wine keeps it in the
+// process, found through the PEB) and its windows.
+struct Counts {
+  long kernel = 0, gdi = 0, windows = 0;
+};
+
+Counts Measure(DWORD pid, HANDLE process) {
+  Counts c;
+  std::vector<BYTE> list(1 << 20);
+  ULONG needed = 0;
+  while (NtQuerySystemInformation(static_cast<SYSTEM_INFORMATION_CLASS>(16), list.data(),
+                                  static_cast<ULONG>(list.size()), &needed) != 0)
+    list.resize(list.size() * 2);
+  struct Entry {
+    USHORT pid, trace;
+    UCHAR type, attributes;
+    USHORT handle;
+    void* object;
+    ULONG access;
+  };
+  const ULONG count = *reinterpret_cast<ULONG*>(list.data());
+  const Entry* e = reinterpret_cast<const Entry*>(list.data() + sizeof(void*));
+  for (ULONG i = 0; i < count; ++i) c.kernel += e[i].pid == static_cast<USHORT>(pid);
+  PROCESS_BASIC_INFORMATION info = {};
+  NtQueryInformationProcess(process, ProcessBasicInformation, &info, sizeof info, nullptr);
+  void* table = nullptr;
+  ReadProcessMemory(process, reinterpret_cast<BYTE*>(info.PebBaseAddress) + 0xF8, &table,
+                    sizeof table, nullptr);
+  std::vector<std::array<uint64_t, 3>> gdi(16384);  // {object, owner and type, user}
+  ReadProcessMemory(process, table, gdi.data(), gdi.size() * 24, nullptr);
+  // Wine caches device contexts, each with a region and a bitmap of its own,
+  // as windows come and go: those are counted apart.
+  for (const auto& entry : gdi) c.gdi += entry[0] == 0 ? 0 : (entry[1] >> 32 & 0xFF) == 1 ? -2 : 1;
+  std::pair<DWORD, long*> owner(pid, &c.windows);
+  EnumWindows(
+      [](HWND w, LPARAM p) {
+        auto* c = reinterpret_cast<std::pair<DWORD, long*>*>(p);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        if (owner == c->first) {
+          ++*c->second;
+          EnumChildWindows(
+              w, [](HWND, LPARAM n) { return ++*reinterpret_cast<long*>(n), TRUE; },
+              reinterpret_cast<LPARAM>(c->second));
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&owner));
+  return c;
+}
+
+TEST_F(DockTest, HandlesStayFlatUnderDropsAndDialogs) {
+  Counts kept[2];  // the measure itself: a process keeping 7 more objects shows 7 more
+  for (int n : {0, 7}) {
+    const fs::path ready = work.dir / std::to_wstring(n);
+    STARTUPINFOW si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    std::wstring line = L"\"" + (Here() / L"tool.exe").wstring() + L"\" --keep " +
+                        std::to_wstring(n) + L" \"" + ready.wstring() + L"\"";
+    ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &si, &pi));
+    WaitFor([&] { return fs::exists(ready); });
+    kept[n > 0] = Measure(pi.dwProcessId, pi.hProcess);
+    TerminateProcess(pi.hProcess, 0);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+  }
+  EXPECT_EQ(kept[1].kernel - kept[0].kernel, 7);
+  EXPECT_EQ(kept[1].gdi - kept[0].gdi, 7);
+
+  Dock dock(app.dir, "[CHECK]\r\nTOP=0\r\n");
+  ASSERT_TRUE(dock.main);
+  const fs::path hello = Source(L"Hello.java");
+  wchar_t text[16] = L"";
+  const int rounds = GetEnvironmentVariableW(L"PLUM_LOAD_ROUNDS", text, 16) ? _wtoi(text) : 3;
+  auto round = [&] {
+    for (int slot = 0; slot < 3; ++slot) {
+      EXPECT_TRUE(dock.Drop(slot, {hello}).dropped);
+      EXPECT_EQ(dock.Message(0), L"");
+    }
+    dock.Keys(L"F10 Down Return");
+    HWND dialog = dock.Window(L"設定");
+    Click(GetDlgItem(dialog, 1002));
+    WaitFor([&] { return !IsWindowVisible(dialog); });
+    dock.Keys(L"F10 Right Down Return");
+    HWND about = dock.Window(L"", L"PlumDockVersionForm");
+    Xdo({L"key", L"Return"});
+    WaitFor([&] { return !IsWindow(about); });
+  };
+  round();  // warm-up: what is made once, on first use
+  const Counts before = Measure(dock.pid, dock.process);
+  for (int i = 0; i < rounds; ++i) round();
+  Sleep(500);
+  const Counts after = Measure(dock.pid, dock.process);
+  EXPECT_EQ(WaitRuns(log, 3 * (rounds + 1)).size(), 3u * (rounds + 1));
+  EXPECT_LE(after.kernel, before.kernel + 2);
+  EXPECT_LE(after.gdi, before.gdi + 2);
+  EXPECT_EQ(after.windows, before.windows);
+  printf("kernel %ld -> %ld, gdi %ld -> %ld, windows %ld -> %ld\n", before.kernel, after.kernel,
+         before.gdi, after.gdi, before.windows, after.windows);
+}
+
+// Libraries the dock loads late (the file dialog's, the tool tips') come
+// from the system folder, never from the app folder it writes scripts to.
+TEST_F(DockTest, LibrariesPlantedInTheAppFolderAreNotLoaded) {
+  for (const wchar_t* name : {L"comdlg32.dll", L"comctl32.dll", L"probe.dll"})
+    fs::copy_file(Here() / L"planted.dll", app.dir / name);
+  wchar_t saved[512] = L"";
+  GetEnvironmentVariableW(L"WINEDLLOVERRIDES", saved, 512);
+  SetEnvironmentVariableW(L"WINEDLLOVERRIDES",
+                          (std::wstring(saved) + L";comdlg32,comctl32=n,b").c_str());
+  Dock dock(app.dir);
+  SetEnvironmentVariableW(L"WINEDLLOVERRIDES", saved);
+  ASSERT_TRUE(dock.main);
+  dock.Tooltip(0);
+  dock.Keys(L"F10 Down Return");
+  HWND dialog = dock.Window(L"設定");
+  Click(GetDlgItem(dialog, 1030));
+  HWND files = dock.Window(L"", L"#32770", 10000);
+  EXPECT_TRUE(files);
+  PostMessageW(files, WM_COMMAND, IDCANCEL, 0);
+  EXPECT_TRUE(WaitFor([&] { return !IsWindow(files); }));
+  EXPECT_FALSE(fs::exists(app.dir / L"comdlg32.dll.loaded"));
+  EXPECT_FALSE(fs::exists(app.dir / L"comctl32.dll.loaded"));
+  FreeLibrary(LoadLibraryW((app.dir / L"probe.dll").c_str()));  // the mark itself works
+  EXPECT_TRUE(fs::exists(app.dir / L"probe.dll.loaded"));
+}
+
 }  // namespace

@@ -302,9 +302,9 @@ void Dock::Keys(const std::wstring& keys) const {
   Xdo(args);
 }
 
-HWND Dock::Window(const std::wstring& caption, DWORD ms) const {
+HWND Dock::Window(const std::wstring& caption, const std::wstring& cls, DWORD ms) const {
   HWND found = nullptr;
-  WaitFor([&] { return (found = TopLevel(pid, L"", caption)) != nullptr; }, ms);
+  WaitFor([&] { return (found = TopLevel(pid, cls, caption)) != nullptr; }, ms);
   return found;
 }
 

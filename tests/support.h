@@ -82,8 +82,9 @@ class Dock {
   void DoubleClick(int slot) const;
   // Keys typed into the raised dock, xdotool names: L"F10 Down Return".
   void Keys(const std::wstring& keys) const;
-  // A visible top-level window of the dock with this caption, or null.
-  HWND Window(const std::wstring& caption, DWORD ms = 5000) const;
+  // A visible top-level window of the dock with this caption (and class,
+  // when given), or null.
+  HWND Window(const std::wstring& caption, const std::wstring& cls = L"", DWORD ms = 5000) const;
   // The text of the message box the dock shows, or "" when none shows in
   // `ms`; the box is closed with its OK button.
   std::wstring Message(DWORD ms = 5000) const;
