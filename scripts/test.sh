@@ -6,8 +6,18 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 
+# The proof stays lean: everything under tests/ at most half the lines of
+# the program's C++.
+src_lines=$(git ls-files -z 'src/*.cpp' 'src/*.h' | xargs -0 cat | LC_ALL=C wc -l)
+test_lines=$(git ls-files -z tests | xargs -0 cat | LC_ALL=C wc -l)
+echo "lines: src/ C++ $src_lines, tests/ $test_lines (bound $((src_lines / 2)))"
+if [ "$test_lines" -gt $((src_lines / 2)) ]; then
+  echo "tests/ has more than half as many lines as the C++ under src/" >&2
+  exit 1
+fi
+
 # The sources follow .clang-format.
-git ls-files -z 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' |
+git ls-files -z 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp' |
   xargs -0 clang-format --dry-run --Werror
 
 cmake --preset win64 >/dev/null

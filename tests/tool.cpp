@@ -20,8 +20,8 @@ void Log(std::wstring line) {
   utf8.resize(WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()),
                                   utf8.data(), static_cast<int>(utf8.size()), nullptr, nullptr));
   for (int attempt = 0; attempt < 200; ++attempt) {  // other runs may be writing
-    HANDLE file = CreateFileW(g_log, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0,
-                              nullptr);
+    HANDLE file =
+        CreateFileW(g_log, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
       Sleep(10);
       continue;

@@ -20,9 +20,11 @@ struct Settings : ::testing::Test {
 TEST_F(Settings, DefaultsFillOnlyWhatReadsEmpty) {
   WriteFile(ini, "[PATH]\r\nINDEX_APP=\r\nINDEX_COMPILE=jikes -g\r\n");
   EXPECT_EQ(plum::ReadSettingOrDefault(L"PATH", L"INDEX_APP", ini, L"java").value, L"java");
-  EXPECT_EQ(plum::ReadSettingOrDefault(L"PATH", L"INDEX_COMPILE", ini, L"javac").value, L"jikes -g");
+  EXPECT_EQ(plum::ReadSettingOrDefault(L"PATH", L"INDEX_COMPILE", ini, L"javac").value,
+            L"jikes -g");
   EXPECT_EQ(plum::ReadSettingOrDefault(L"CHECK", L"TOP", ini, L"1").value, L"1");
-  EXPECT_EQ(ReadFile(ini), "[PATH]\r\nINDEX_APP=java\r\nINDEX_COMPILE=jikes -g\r\n[CHECK]\r\nTOP=1\r\n");
+  EXPECT_EQ(ReadFile(ini),
+            "[PATH]\r\nINDEX_APP=java\r\nINDEX_COMPILE=jikes -g\r\n[CHECK]\r\nTOP=1\r\n");
 }
 
 TEST_F(Settings, ValuesRoundTripAsShiftJisAndLongOnesAreCut) {
@@ -53,7 +55,8 @@ TEST(StartUpRules, AppFolderAndAlwaysInFrontText) {
   EXPECT_EQ(plum::AppFolderOf(L"D:\\plum_dock.exe"), L"D:\\");
   const std::pair<const wchar_t*, int> tops[] = {{L"0", 0}, {L"1", 1}, {L"2", 2}, {L" 0 ", 0},
                                                  {L"3", 1}, {L"", 1},  {L"x", 1}, {L"-1", 1}};
-  for (const auto& [text, state] : tops) EXPECT_EQ(plum::AlwaysInFrontFromText(text), state) << Utf8(text);
+  for (const auto& [text, state] : tops)
+    EXPECT_EQ(plum::AlwaysInFrontFromText(text), state) << Utf8(text);
 }
 
 TEST(ActivationTitle, CutAfterEightCharactersAndMatchedIgnoringCase) {
@@ -68,7 +71,8 @@ TEST(ActivationTitle, CutAfterEightCharactersAndMatchedIgnoringCase) {
 
 void SetClassesValue(const std::wstring& key, const std::wstring& text, DWORD type = REG_SZ) {
   HKEY h = nullptr;
-  RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &h, nullptr);
+  RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &h,
+                  nullptr);
   RegSetValueExW(h, nullptr, 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
                  static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
   RegCloseKey(h);
