@@ -4,10 +4,12 @@
 
 #include <string>
 
+#include "common/late_import.h"
 #include "common/text.h"
 #include "startup/startup.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  plum::RestrictLibrarySearch();
   if (!plum::StartUp(instance)) {
     const std::wstring message =
         L"PLUM_DOCK のウィンドウを作成できません。\n" + plum::SystemMessage(GetLastError());
