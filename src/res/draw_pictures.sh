@@ -1,15 +1,16 @@
 #!/bin/bash
-# Draws the program's pictures: the three slot pictures (run0..2.bmp), the program
-# icon (plum_dock.ico, 32x32 and 16x16, 16 colours) and the About window's link
-# pointer (go.cur), plus the preview sheet docs/pictures.png.
+# Draws the program's pictures: the three slot pictures at 100%, 150% and 200%
+# (run0..2.bmp at 50 pixels, run0..2_150.bmp at 75, run0..2_200.bmp at 100), the
+# program icon (plum_dock.ico: 16, 20, 24, 32 and 48 pixels, 16 colours) and the
+# About window's link pointer (go.cur), plus the preview sheet docs/pictures.png.
 #
 # To redraw them all, from anywhere:
 #   src/res/draw_pictures.sh
 # then commit the changed files. Needs ImageMagick 6 (`convert`, `identify`),
-# python3 (no extra packages; pack_ico.py packs the .ico/.cur) and the IPA Gothic
-# fonts (Debian package fonts-ipafont-gothic; the captions use its proportional
-# face IPAPGothic, which fits five katakana in 50 pixels at 11 px) and DejaVu Sans
-# Bold (fonts-dejavu-core) for the pointer's Go!.
+# python3 (no extra packages; pack_ico.py packs the .bmp/.ico/.cur) and the IPA
+# Gothic fonts (Debian package fonts-ipafont-gothic; the captions use its
+# proportional face IPAPGothic, which fits five katakana in 50 pixels at 11 px) and
+# DejaVu Sans Bold (fonts-dejavu-core) for the pointer's Go!.
 #
 # go.cur's hotspot is the centre of the disc, (16,16).
 set -euo pipefail
@@ -27,18 +28,35 @@ for f in "$font" DejaVu-Sans-Bold; do
 done
 
 # ---------------------------------------------------------------------------
-# Slot pictures: 50x50, caption across the top, figure below; 24-bit bottom-up BMP.
+# Slot pictures: caption across the top, figure below, drawn on a 50x50 grid and
+# rendered at 50, 75 and 100 pixels; 8-bit run-length encoded BMPs with their
+# exact colours.
 
-# slot_picture OUT BACKGROUND CAPTION MVG
+# slot_picture NAME BACKGROUND CAPTION MVG: NAME.bmp, NAME_150.bmp, NAME_200.bmp.
 slot_picture() {
-  convert -size 50x50 "xc:$2" \
-    -font "$font" -pointsize 11 -fill black -gravity north -annotate +0+1 "$3" \
-    -gravity northwest -draw "$4" \
-    -alpha off -type TrueColor -define bmp:format=bmp3 "BMP3:$1"
+  local size scale out affine
+  for size in 50 75 100; do
+    scale=$(awk "BEGIN { print $size / 50 }")
+    # At 50 pixels the drawing is given as it is: even a unit affine moves
+    # ImageMagick's antialiasing slightly.
+    case $size in
+      50) out=$1.bmp affine= ;;
+      75) out=$1_150.bmp affine="affine 1.5,0,0,1.5,0,0" ;;
+      100) out=$1_200.bmp affine="affine 2,0,0,2,0,0" ;;
+    esac
+    # The larger pictures' antialiasing may run past 256 colours.
+    convert -size "${size}x${size}" "xc:$2" \
+      -font "$font" -pointsize "$(awk "BEGIN { print 11 * $scale }")" -fill black \
+      -gravity north -annotate "+0+$scale" "$3" \
+      -gravity northwest -draw "$affine $4" \
+      -alpha off $([ "$size" = 50 ] || echo +dither -colors 256) \
+      -type TrueColor -define bmp:format=bmp3 "BMP3:$work/picture.bmp"
+    python3 "$here/pack_ico.py" bitmap "$out" "$work/picture.bmp"
+  done
 }
 
 # A white figure with a round head and two large black eyes.
-slot_picture "$here/run0.bmp" 'rgb(0,128,255)' 'アプレット' "
+slot_picture "$here/run0" 'rgb(0,128,255)' 'アプレット' "
   stroke none fill white
   ellipse 25,24 10,9 0,360
   ellipse 25,38.5 6.5,6 0,360
@@ -55,7 +73,7 @@ slot_picture "$here/run0.bmp" 'rgb(0,128,255)' 'アプレット' "
   point 28,22"
 
 # A white rooster facing left.
-slot_picture "$here/run1.bmp" 'rgb(0,192,0)' 'アプリ' "
+slot_picture "$here/run1" 'rgb(0,192,0)' 'アプリ' "
   stroke none fill rgb(230,0,0)
   circle 13,18 13,15.8
   circle 16,16.5 16,14.3
@@ -81,7 +99,7 @@ slot_picture "$here/run1.bmp" 'rgb(0,192,0)' 'アプリ' "
   rectangle 14,21 15,22"
 
 # A grey can-shaped robot with raised arms.
-slot_picture "$here/run2.bmp" 'rgb(255,255,0)' 'コンパイル' "
+slot_picture "$here/run2" 'rgb(255,255,0)' 'コンパイル' "
   stroke rgb(64,64,64) stroke-width 1 fill rgb(150,150,150)
   rectangle 21,44 23,48
   rectangle 27,44 29,48
@@ -148,9 +166,17 @@ pixel_text() {
 
 # ---------------------------------------------------------------------------
 # Program icon: a grey open-end wrench and a hex bolt crossed by a thick black
-# stroke, drawn pixel-exact (no antialiasing) over the top 32x22 of the 32x32 entry
-# with a one-pixel black outline, then sampled 2:1 for the top 16x11 of the 16x16
-# entry. DOCK in red pixel capitals along the bottom edge of each.
+# stroke, drawn pixel-exact (no antialiasing) with a one-pixel black outline over
+# the top 32x22 of the 32x32 entry and the top 48x33 of the 48x48 one; the 32-pixel
+# drawing sampled down gives the top of the 16, 20 and 24-pixel entries. DOCK in
+# red pixel capitals along the bottom edge of each.
+
+declare -A MEDIUM=(  # 4x6
+  [D]='111. 1..1 1..1 1..1 1..1 111.'
+  [O]='.11. 1..1 1..1 1..1 1..1 .11.'
+  [C]='.111 1... 1... 1... 1... .111'
+  [K]='1..1 1.1. 11.. 11.. 1.1. 1..1'
+)
 
 # outlined IN OUT: IN with a one-pixel black outline around its opaque part.
 outlined() {
@@ -158,29 +184,43 @@ outlined() {
     -background black -alpha shape \) +swap -compose Over -composite "$2"
 }
 
+# tools SIZE AFFINE OUT: the wrench, bolt and stroke on a 32x22 grid, drawn at SIZE.
 # The jaw's gap is painted magenta and then made transparent.
-convert -size 32x22 xc:none +antialias -draw "
-  fill silver stroke silver stroke-width 4 stroke-linecap round
-  line 4,18 15,8
-  stroke none
-  circle 18,5 18,0.2
-  fill magenta
-  polygon 18.7,6.4 16.6,4.3 22.6,-1.7 24.7,0.4" -transparent magenta "$work/wrench.png"
-outlined "$work/wrench.png" "$work/wrench_outlined.png"
-convert -size 32x22 xc:none +antialias -draw "
-  stroke none fill silver
-  polygon 31.5,15.5 28.5,20.7 22.5,20.7 19.5,15.5 22.5,10.3 28.5,10.3
-  fill rgb(128,128,128)
-  circle 25.5,15.5 25.5,18" "$work/bolt.png"
-outlined "$work/bolt.png" "$work/bolt_outlined.png"
-convert "$work/bolt_outlined.png" "$work/wrench_outlined.png" -compose Over -composite \
-  +antialias -draw "stroke black stroke-width 3 line 0,7 27,22" "$work/tools.png"
+tools() {
+  convert -size "$1" xc:none +antialias -draw "$2
+    fill silver stroke silver stroke-width 4 stroke-linecap round
+    line 4,18 15,8
+    stroke none
+    circle 18,5 18,0.2
+    fill magenta
+    polygon 18.7,6.4 16.6,4.3 22.6,-1.7 24.7,0.4" -transparent magenta "$work/wrench.png"
+  outlined "$work/wrench.png" "$work/wrench_outlined.png"
+  convert -size "$1" xc:none +antialias -draw "$2
+    stroke none fill silver
+    polygon 31.5,15.5 28.5,20.7 22.5,20.7 19.5,15.5 22.5,10.3 28.5,10.3
+    fill rgb(128,128,128)
+    circle 25.5,15.5 25.5,18" "$work/bolt.png"
+  outlined "$work/bolt.png" "$work/bolt_outlined.png"
+  convert "$work/bolt_outlined.png" "$work/wrench_outlined.png" -compose Over -composite \
+    +antialias -draw "$2 stroke black stroke-width 3 line 0,7 27,22" "$3"
+}
+tools 32x22 '' "$work/tools.png"
+tools 48x33 'affine 1.5,0,0,1.5,0,0' "$work/tools48.png"
 
+# The 48-pixel lettering is the 32-pixel one's glyphs half as large again.
+convert -size 30x7 xc:none +antialias -fill red -draw "$(pixel_text 0 0 2 BIG DOCK)" \
+  -sample 45x11! "$work/dock48.png"
+convert -size 48x48 xc:none "$work/tools48.png" -geometry +0+0 -composite \
+  "$work/dock48.png" -geometry +1+36 -composite "$work/icon48.png"
 convert -size 32x32 xc:none "$work/tools.png" -geometry +0+0 -composite \
   +antialias -fill red -draw "$(pixel_text 1 25 2 BIG DOCK)" "$work/icon32.png"
+convert -size 24x24 xc:none \( "$work/tools.png" -sample 24x16! \) -geometry +0+0 -composite \
+  +antialias -fill red -draw "$(pixel_text 1 17 2 MEDIUM DOCK)" "$work/icon24.png"
+convert -size 20x20 xc:none \( "$work/tools.png" -sample 20x14! \) -geometry +0+0 -composite \
+  +antialias -fill red -draw "$(pixel_text 2 15 1 SMALL DOCK)" "$work/icon20.png"
 convert -size 16x16 xc:none \( "$work/tools.png" -sample 16x11! \) -geometry +0+0 -composite \
   +antialias -fill red -draw "$(pixel_text 0 11 1 SMALL DOCK)" "$work/icon16.png"
-python3 "$here/pack_ico.py" icon "$here/plum_dock.ico" "$work/icon32.png" "$work/icon16.png"
+python3 "$here/pack_ico.py" icon "$here/plum_dock.ico" "$work"/icon{32,16,20,24,48}.png
 
 # ---------------------------------------------------------------------------
 # Link pointer: a white disc with Go! in blue; hotspot at the disc's centre.
@@ -192,15 +232,19 @@ convert -size 32x32 xc:none +antialias \
 python3 "$here/pack_ico.py" cursor --hotspot 16,16 "$here/go.cur" "$work/go.png"
 
 # ---------------------------------------------------------------------------
-# Preview sheet, 4x: the slot pictures, the icon at 32 and 16, the cursor.
+# Preview sheet: one row per slot with its pictures at 50, 75 and 100 pixels,
+# doubled; then the icon at 16, 20, 24, 32 and 48 pixels and the pointer, four
+# times as large.
 
 mkdir -p "$docs"
-for name in run0.bmp run1.bmp run2.bmp "plum_dock.ico[0]" "plum_dock.ico[1]" go.cur; do
-  convert "$here/$name" -background 'rgb(212,208,200)' -flatten -scale 400% \
-    "$work/preview_$((n = ${n:-0} + 1)).png"
+n=0
+for name in run{0,1,2}{,_150,_200}.bmp "plum_dock.ico["{1,2,3,0,4}"]" go.cur; do
+  case $name in run*) zoom=200% ;; *) zoom=400% ;; esac
+  convert "$here/$name" -background 'rgb(212,208,200)' -flatten -scale $zoom \
+    "$work/preview_$((n += 1)).png"
 done
-montage "$work"/preview_{1,2,3,4,5,6}.png -tile 6x1 -geometry +8+8 \
+montage "$work"/preview_{1..15}.png -tile 3x -geometry +8+8 \
   -background 'rgb(212,208,200)' "$work/sheet.png"
 # Without the time stamps, so that an unchanged sheet stays byte-identical.
 convert "$work/sheet.png" -strip "$docs/pictures.png"
-echo "draw_pictures.sh: wrote run0..2.bmp, plum_dock.ico, go.cur and docs/pictures.png"
+echo "draw_pictures.sh: wrote the slot pictures, plum_dock.ico, go.cur and docs/pictures.png"
