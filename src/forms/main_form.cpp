@@ -5,6 +5,7 @@
 
 #include "browser/html_handler.h"
 #include "common/late_import.h"
+#include "forms/dpi.h"
 #include "forms/version_form.h"
 #include "res/resource.h"
 #include "slots/slot_script.h"
@@ -14,10 +15,12 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"PlumDockMainForm";
 constexpr wchar_t kCaption[] = L"ＰＬＵＭ　ＤＯＣＫ";
+// Sizes at 96 DPI.
 constexpr int kClientWidth = 146;  // the row of three 50-pixel images overlapping by 2
 constexpr int kClientHeight = 51;  // one pixel taller than the images
 constexpr int kImageSize = 50;
 constexpr int kImageStep = 48;
+constexpr int kTipWidth = 800;
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr UINT kDropMessage = WM_APP + 1;  // wParam: the slot
 // The tool-tip record as version 5 of the common controls knows it: it
@@ -43,6 +46,48 @@ HMENU BuildMenu() {
   return bar;
 }
 
+// The slot pictures as drawn: at 100%, 150% and 200%, each the resource of
+// slot 0 followed by those of slots 1 and 2.
+struct Drawing {
+  int size;
+  int slot0Id;
+};
+constexpr Drawing kDrawings[] = {{50, IDB_RUN0}, {75, IDB_RUN0_150}, {100, IDB_RUN0_200}};
+
+struct MemoryDcTraits {
+  using Handle = HDC;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) { DeleteDC(h); }
+};
+using MemoryDc = UniqueHandle<MemoryDcTraits>;
+
+// Slot `slot`'s picture, `size` pixels square: the drawing of that size, or
+// the nearest larger one (the largest beyond it) scaled smoothly.
+BitmapHandle SlotPicture(HINSTANCE instance, int slot, int size) {
+  const Drawing* drawing = nullptr;
+  for (const Drawing& d : kDrawings) {
+    drawing = &d;
+    if (d.size >= size) break;
+  }
+  BitmapHandle picture(static_cast<HBITMAP>(LoadImageW(
+      instance, MAKEINTRESOURCEW(drawing->slot0Id + slot), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+  if (!picture || drawing->size == size) return picture;
+  HDC screen = GetDC(nullptr);
+  BitmapHandle scaled(CreateCompatibleBitmap(screen, size, size));
+  MemoryDc from(CreateCompatibleDC(screen)), to(CreateCompatibleDC(screen));
+  ReleaseDC(nullptr, screen);
+  if (!scaled || !from || !to) return picture;  // unscaled rather than none
+  const HGDIOBJ oldFrom = SelectObject(from.get(), picture.get());
+  const HGDIOBJ oldTo = SelectObject(to.get(), scaled.get());
+  SetStretchBltMode(to.get(), HALFTONE);
+  SetBrushOrgEx(to.get(), 0, 0, nullptr);
+  const bool drawn = StretchBlt(to.get(), 0, 0, size, size, from.get(), 0, 0, drawing->size,
+                                drawing->size, SRCCOPY);
+  SelectObject(from.get(), oldFrom);
+  SelectObject(to.get(), oldTo);
+  return drawn ? std::move(scaled) : std::move(picture);
+}
+
 // One of the program's own windows (the console is not one of them).
 bool IsOwnWindow(HWND other) {
   return other && other != GetConsoleWindow() &&
@@ -56,26 +101,52 @@ bool MainForm::Create(HINSTANCE instance, SetForm& settings, const std::wstring&
   settings_ = &settings;
   appFolder_ = appFolder;
 
-  smallIcon_.reset(static_cast<HICON>(
-      LoadImageW(instance, MAKEINTRESOURCEW(IDI_PLUM_DOCK), IMAGE_ICON, 16, 16, 0)));
-  // The big icon is the 16-pixel drawing doubled.
-  if (smallIcon_)
-    bigIcon_.reset(static_cast<HICON>(CopyImage(smallIcon_.get(), IMAGE_ICON, 32, 32, 0)));
-
   RegisterFormClass(instance, kClassName, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
 
-  RECT r = {0, 0, kClientWidth, kClientHeight};
+  // Sized for the system's DPI first; the window's own DPI is known once it
+  // exists.
+  const int screenDpi = ScreenDpi();
+  RECT r = {0, 0, Scale(kClientWidth, screenDpi), Scale(kClientHeight, screenDpi)};
   AdjustWindowRectEx(&r, kStyle, TRUE, 0);
   hwnd_ = CreateWindowExW(0, kClassName, kCaption, kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                           r.right - r.left, r.bottom - r.top, nullptr, BuildMenu(), instance, this);
   if (!hwnd_) return false;
-  if (bigIcon_) SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
-  if (smallIcon_)
-    SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
-  FitClientArea();
+  dpi_ = WindowDpi(hwnd_);
   CreateSlots();
+  Layout();
   Load();
   return true;
+}
+
+// Icons, client area, slot pictures and tool tips at the window's DPI.
+void MainForm::Layout() {
+  SetIcons();
+  FitClientArea(hwnd_, Scale(kClientWidth, dpi_), Scale(kClientHeight, dpi_));
+  const int size = Scale(kImageSize, dpi_);
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    if (BitmapHandle picture = SlotPicture(instance_, slot, size)) {
+      SendMessageW(run_[slot], STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture.get()));
+      pictures_[slot] = std::move(picture);
+    }
+    SetWindowPos(run_[slot], nullptr, slot * Scale(kImageStep, dpi_), 0, size, size,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  if (tooltip_) ScaleToolTips();
+}
+
+void MainForm::SetIcons() {
+  const int size = MetricForDpi(SM_CXSMICON, dpi_);
+  IconHandle small(static_cast<HICON>(
+      LoadImageW(instance_, MAKEINTRESOURCEW(IDI_PLUM_DOCK), IMAGE_ICON, size, size, 0)));
+  if (!small) return;
+  // The big icon is the small drawing doubled.
+  IconHandle big(static_cast<HICON>(CopyImage(small.get(), IMAGE_ICON, 2 * size, 2 * size, 0)));
+  if (big) {
+    SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
+    bigIcon_ = std::move(big);
+  }
+  SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
+  smallIcon_ = std::move(small);
 }
 
 void MainForm::Load() {
@@ -83,36 +154,12 @@ void MainForm::Load() {
   activationTitle_ = kFirstActivationTitle;
 }
 
-// A narrow window may wrap its menu bar onto a second line; the client area
-// stays 146 x 51 under it whatever the menu takes.
-void MainForm::FitClientArea() {
-  for (int attempt = 0; attempt < 3; ++attempt) {
-    RECT client, window;
-    GetClientRect(hwnd_, &client);
-    GetWindowRect(hwnd_, &window);
-    const int dx = kClientWidth - (client.right - client.left);
-    const int dy = kClientHeight - (client.bottom - client.top);
-    if (dx == 0 && dy == 0) return;
-    SetWindowPos(hwnd_, nullptr, 0, 0, window.right - window.left + dx,
-                 window.bottom - window.top + dy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  }
-}
-
+// The slot images; Layout gives them their place and pictures.
 void MainForm::CreateSlots() {
-  const int pictureIds[3] = {IDB_RUN0, IDB_RUN1, IDB_RUN2};
-  for (int slot = 0; slot < kSlotCount; ++slot) {
+  for (int slot = 0; slot < kSlotCount; ++slot)
     run_[slot] = CreateWindowExW(
-        0, L"STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_BITMAP | SS_NOTIFY, slot * kImageStep, 0,
-        kImageSize, kImageSize, hwnd_,
+        0, L"STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_BITMAP | SS_NOTIFY, 0, 0, 0, 0, hwnd_,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(kRunControlId + slot)), instance_, nullptr);
-    pictures_[slot].reset(static_cast<HBITMAP>(LoadImageW(
-        instance_, MAKEINTRESOURCEW(pictureIds[slot]), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
-    if (pictures_[slot])
-      SendMessageW(run_[slot], STM_SETIMAGE, IMAGE_BITMAP,
-                   reinterpret_cast<LPARAM>(pictures_[slot].get()));
-    SetWindowPos(run_[slot], nullptr, slot * kImageStep, 0, kImageSize, kImageSize,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-  }
 }
 
 HRESULT MainForm::AcceptDrops() {
@@ -149,7 +196,7 @@ void MainForm::CreateToolTips() {
   tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                              WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
                              CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance_, nullptr);
-  SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, 800);
+  ScaleToolTips();
   for (int slot = 0; slot < kSlotCount; ++slot) {
     TTTOOLINFOW tool = {};
     tool.cbSize = kToolInfoSize;
@@ -159,6 +206,19 @@ void MainForm::CreateToolTips() {
     tool.lpszText = const_cast<wchar_t*>(L"");
     SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
   }
+}
+
+// The tip's width and font at the window's DPI; the tooltip window's own
+// font is made for the system's.
+void MainForm::ScaleToolTips() {
+  SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, Scale(kTipWidth, dpi_));
+  if (!tooltipSystemFont_)
+    tooltipSystemFont_ = reinterpret_cast<HFONT>(SendMessageW(tooltip_, WM_GETFONT, 0, 0));
+  FontHandle font = FontForDpi(tooltipSystemFont_, dpi_);
+  if (font || tooltipFont_)
+    SendMessageW(tooltip_, WM_SETFONT,
+                 reinterpret_cast<WPARAM>(font ? font.get() : tooltipSystemFont_), FALSE);
+  tooltipFont_ = std::move(font);
 }
 
 void MainForm::Show() {
@@ -241,6 +301,14 @@ LRESULT MainForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ACTIVATE:
       OnActivate(wParam, lParam);
       break;
+    case WM_DPICHANGED: {  // moved to a monitor of another DPI
+      dpi_ = LOWORD(wParam);
+      const RECT& r = *reinterpret_cast<const RECT*>(lParam);
+      SetWindowPos(hwnd_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      Layout();
+      return 0;
+    }
     case kDropMessage:
       HandleDrop(static_cast<int>(wParam));
       return 0;

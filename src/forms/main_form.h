@@ -46,7 +46,9 @@ class MainForm final : public FormWindow {
   void Load();
   void CreateSlots();
   void CreateToolTips();
-  void FitClientArea();
+  void Layout();
+  void SetIcons();
+  void ScaleToolTips();
   void OnActivate(WPARAM wParam, LPARAM lParam);
   void ApplyAlwaysInFront(bool inFront);
   void HandleDrop(int slot);
@@ -65,6 +67,9 @@ class MainForm final : public FormWindow {
   std::array<std::wstring, 3> droppedPath_;
   std::array<ComRef<SlotDropTarget>, 3> dropTargets_;
   HWND tooltip_ = nullptr;
+  HFONT tooltipSystemFont_ = nullptr;  // the tooltip window's own
+  FontHandle tooltipFont_;             // at the window's DPI, when not the system's
+  int dpi_ = 96;                       // the DPI of the window's monitor
   IconHandle smallIcon_;
   IconHandle bigIcon_;
   bool activatedOnce_ = false;

@@ -80,6 +80,8 @@ bool SetForm::Create(HINSTANCE instance, const std::wstring& settingsFile) {
   settingsFile_ = settingsFile;
   RegisterFormClass(instance, kClassName, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
 
+  // Placed for the system's DPI first; the window's own DPI is known once it
+  // exists.
   const int dpi = ScreenDpi();
   const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
   const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
@@ -91,23 +93,39 @@ bool SetForm::Create(HINSTANCE instance, const std::wstring& settingsFile) {
                           r.bottom - r.top, nullptr, nullptr, instance, this);
   if (!hwnd_) return false;
   CreateControls(instance);
+  const int windowDpi = WindowDpi(hwnd_);
+  PlaceClientArea(hwnd_, TwipsToPixels(kClientTwips.left, windowDpi),
+                  TwipsToPixels(kClientTwips.top, windowDpi),
+                  TwipsToPixels(kClientTwips.width, windowDpi),
+                  TwipsToPixels(kClientTwips.height, windowDpi));
+  LayOutControls(windowDpi);
   return true;
 }
 
 void SetForm::CreateControls(HINSTANCE instance) {
-  const int dpi = ScreenDpi();
-  HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
   for (const ControlSpec& c : kControls) {
-    HWND control = CreateWindowExW(
-        std::wstring_view(c.windowClass) == L"EDIT" ? WS_EX_CLIENTEDGE : 0, c.windowClass, c.text,
-        WS_CHILD | WS_VISIBLE | c.style, TwipsToPixels(c.twips.left, dpi),
-        TwipsToPixels(c.twips.top, dpi), TwipsToPixels(c.twips.width, dpi),
-        TwipsToPixels(c.twips.height, dpi), hwnd_,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance, nullptr);
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    HWND control =
+        CreateWindowExW(std::wstring_view(c.windowClass) == L"EDIT" ? WS_EX_CLIENTEDGE : 0,
+                        c.windowClass, c.text, WS_CHILD | WS_VISIBLE | c.style, 0, 0, 0, 0, hwnd_,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance, nullptr);
     if (c.id >= kIdPath0 && c.id < kIdPath0 + 3) path_[c.id - kIdPath0] = control;
     if (c.id == kIdCheck1) check_ = control;
   }
+}
+
+// The controls' places and font at `dpi`.
+void SetForm::LayOutControls(int dpi) {
+  const HFONT standard = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  FontHandle font = FontForDpi(standard, dpi);
+  for (const ControlSpec& c : kControls) {
+    HWND control = GetDlgItem(hwnd_, c.id);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font ? font.get() : standard),
+                 FALSE);
+    SetWindowPos(control, nullptr, TwipsToPixels(c.twips.left, dpi),
+                 TwipsToPixels(c.twips.top, dpi), TwipsToPixels(c.twips.width, dpi),
+                 TwipsToPixels(c.twips.height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  font_ = std::move(font);
 }
 
 void SetForm::SetOwner(HWND owner) {
@@ -211,6 +229,16 @@ LRESULT SetForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:  // the close box keeps the edits, like Cancel
       Hide();
       return 0;
+    case WM_DPICHANGED: {  // moved to a monitor of another DPI
+      const RECT& r = *reinterpret_cast<const RECT*>(lParam);
+      SetWindowPos(hwnd_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      const int dpi = LOWORD(wParam);
+      FitClientArea(hwnd_, TwipsToPixels(kClientTwips.width, dpi),
+                    TwipsToPixels(kClientTwips.height, dpi));
+      LayOutControls(dpi);
+      return 0;
+    }
   }
   return DefWindowProcW(hwnd_, message, wParam, lParam);
 }

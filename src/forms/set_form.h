@@ -9,6 +9,7 @@
 #include <array>
 #include <string>
 
+#include "common/handles.h"
 #include "forms/form_window.h"
 #include <string_view>
 
@@ -43,6 +44,7 @@ class SetForm final : public FormWindow {
  private:
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override;
   void CreateControls(HINSTANCE instance);
+  void LayOutControls(int dpi);
   void Browse(int slot);
   void Save();
   void Hide();
@@ -50,6 +52,7 @@ class SetForm final : public FormWindow {
   HWND owner_ = nullptr;
   std::array<HWND, 3> path_ = {};
   HWND check_ = nullptr;
+  FontHandle font_;  // the controls' font at the window's DPI, when not the system's
   std::wstring settingsFile_;
   std::wstring filter_;
   wchar_t fileName_[260] = {};  // kept between uses: one dialog serves all three buttons

@@ -19,6 +19,26 @@ constexpr TwipsRect kClientTwips = {0, 0, 4620, 2805};
 
 enum : int { kIdTitle = 3001, kIdVersion, kIdLink, kIdDescription, kIdDisclaimer };
 
+enum FontKind { kStandard, kTitle, kLink };
+
+struct ControlSpec {
+  const wchar_t* windowClass;
+  DWORD style;
+  int id;
+  TwipsRect twips;
+  FontKind font;
+};
+
+// Tab order: the OK button first.
+const ControlSpec kControls[] = {
+    {L"BUTTON", BS_OWNERDRAW | WS_TABSTOP, IDOK, {1800, 2400, 945, 345}, kStandard},
+    {L"STATIC", SS_CENTER, kIdTitle, {0, 120, 4605, 315}, kTitle},
+    {L"STATIC", SS_CENTER, kIdVersion, {0, 480, 4605, 225}, kStandard},
+    {L"STATIC", SS_CENTER | SS_NOTIFY, kIdLink, {120, 840, 4455, 465}, kLink},
+    {L"STATIC", SS_CENTER, kIdDescription, {120, 1380, 4380, 420}, kStandard},
+    {L"STATIC", SS_CENTER, kIdDisclaimer, {120, 1860, 4380, 255}, kStandard},
+};
+
 // Japanese faces to try, in order, when the window's own face is missing.
 const wchar_t* const kFaces[] = {L"ＭＳ Ｐゴシック", L"MS PGothic", L"MS UI Gothic", L"Meiryo UI",
                                  L"Yu Gothic UI",    L"IPAPGothic", L"IPAGothic"};
@@ -63,12 +83,15 @@ class VersionForm final : public FormWindow {
  private:
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override;
   void CreateControls();
+  void LayOut(int dpi);
+  HFONT StandardFont() const;
   void DrawOkButton(const DRAWITEMSTRUCT& item);
   void Close();
 
   HINSTANCE instance_;
   HWND owner_;
   BrushHandle background_{CreateSolidBrush(kBlue)};
+  FontHandle standardFont_;  // at the window's DPI, when not the system's
   FontHandle titleFont_;
   FontHandle linkFont_;
   CursorHandle goCursor_;
@@ -78,15 +101,9 @@ class VersionForm final : public FormWindow {
 void VersionForm::Run() {
   RegisterFormClass(instance_, kClassName, nullptr);  // the form paints its own blue
 
+  // No caption: a fixed dialog frame only; not in the taskbar (owned). Sized
+  // for the system's DPI first; the window's own DPI is known once it exists.
   const int dpi = ScreenDpi();
-  titleFont_ = JapaneseFont(1425, dpi);
-  linkFont_ = JapaneseFont(900, dpi);
-  goCursor_.reset(static_cast<HCURSOR>(
-      LoadImageW(instance_, MAKEINTRESOURCEW(IDC_GO), IMAGE_CURSOR, 32, 32, 0)));
-  icon_.reset(static_cast<HICON>(
-      LoadImageW(instance_, MAKEINTRESOURCEW(IDI_PLUM_DOCK), IMAGE_ICON, 32, 32, 0)));
-
-  // No caption: a fixed dialog frame only; not in the taskbar (owned).
   const DWORD style = WS_POPUP | WS_DLGFRAME | WS_CLIPCHILDREN;
   const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
   RECT r = {0, 0, TwipsToPixels(kClientTwips.width, dpi), TwipsToPixels(kClientTwips.height, dpi)};
@@ -97,56 +114,68 @@ void VersionForm::Run() {
   hwnd_ = CreateWindowExW(exStyle, kClassName, L"", style, left, top, width, height, owner_,
                           nullptr, instance_, this);
   if (!hwnd_) return;
-  if (icon_) SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_.get()));
   CreateControls();
+  const int windowDpi = WindowDpi(hwnd_);
+  if (windowDpi != dpi) {
+    FitClientArea(hwnd_, TwipsToPixels(kClientTwips.width, windowDpi),
+                  TwipsToPixels(kClientTwips.height, windowDpi));
+    GetWindowRect(hwnd_, &r);
+    SetWindowPos(hwnd_, nullptr, (GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left)) / 2,
+                 (GetSystemMetrics(SM_CYSCREEN) - (r.bottom - r.top)) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  LayOut(windowDpi);
 
   if (!RunModal(owner_, IDOK)) Close();
 }
 
 void VersionForm::CreateControls() {
-  const int dpi = ScreenDpi();
-  HFONT standard = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-  struct ControlSpec {
-    const wchar_t* windowClass;
-    std::wstring text;
-    DWORD style;
-    int id;
-    TwipsRect twips;
-    HFONT font;
-  };
-  const ControlSpec controls[] = {
-      // Tab order: the OK button first.
-      {L"BUTTON", L"OK", BS_OWNERDRAW | WS_TABSTOP, IDOK, {1800, 2400, 945, 345}, standard},
-      {L"STATIC", L"PLUM_DOCK", SS_CENTER, kIdTitle, {0, 120, 4605, 315}, titleFont_.get()},
-      {L"STATIC", L"Ver 1.0", SS_CENTER, kIdVersion, {0, 480, 4605, 225}, standard},
-      {L"STATIC",
-       LinkCaption(kAuthorHomepage),
-       SS_CENTER | SS_NOTIFY,
-       kIdLink,
-       {120, 840, 4455, 465},
-       linkFont_.get()},
-      {L"STATIC",
-       L"このソフトウェアはフリーソフトウェアです。自由に使用・配布できます。",
-       SS_CENTER,
-       kIdDescription,
-       {120, 1380, 4380, 420},
-       standard},
-      {L"STATIC",
-       L"PLUM_DOCK 製作委員会",
-       SS_CENTER,
-       kIdDisclaimer,
-       {120, 1860, 4380, 255},
-       standard},
-  };
-  for (const ControlSpec& s : controls) {
-    HWND control = CreateWindowExW(
-        0, s.windowClass, s.text.c_str(), WS_CHILD | WS_VISIBLE | s.style,
-        TwipsToPixels(s.twips.left, dpi), TwipsToPixels(s.twips.top, dpi),
-        TwipsToPixels(s.twips.width, dpi), TwipsToPixels(s.twips.height, dpi), hwnd_,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(s.id)), instance_, nullptr);
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(s.font), FALSE);
+  for (const ControlSpec& s : kControls) {
+    const std::wstring text = s.id == IDOK         ? L"OK"
+                              : s.id == kIdTitle   ? L"PLUM_DOCK"
+                              : s.id == kIdVersion ? L"Ver 1.0"
+                              : s.id == kIdLink    ? LinkCaption(kAuthorHomepage)
+                              : s.id == kIdDescription
+                                  ? L"このソフトウェアはフリーソフトウェアです。"
+                                    L"自由に使用・配布できます。"
+                                  : L"PLUM_DOCK 製作委員会";
+    CreateWindowExW(0, s.windowClass, text.c_str(), WS_CHILD | WS_VISIBLE | s.style, 0, 0, 0, 0,
+                    hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(s.id)), instance_, nullptr);
   }
   SendMessageW(hwnd_, DM_SETDEFID, IDOK, 0);
+}
+
+// Fonts, pointer, icon and the controls' places at `dpi`.
+void VersionForm::LayOut(int dpi) {
+  standardFont_ = FontForDpi(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)), dpi);
+  FontHandle title = JapaneseFont(1425, dpi);
+  FontHandle link = JapaneseFont(900, dpi);
+  const int cursorSize = Scale(32, dpi);
+  if (CursorHandle cursor{static_cast<HCURSOR>(LoadImageW(
+          instance_, MAKEINTRESOURCEW(IDC_GO), IMAGE_CURSOR, cursorSize, cursorSize, 0))})
+    goCursor_ = std::move(cursor);
+  const int iconSize = MetricForDpi(SM_CXICON, dpi);
+  if (IconHandle icon{static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_PLUM_DOCK),
+                                                    IMAGE_ICON, iconSize, iconSize, 0))}) {
+    SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon.get()));
+    icon_ = std::move(icon);
+  }
+  for (const ControlSpec& s : kControls) {
+    HWND control = GetDlgItem(hwnd_, s.id);
+    const HFONT font = s.font == kTitle  ? title.get()
+                       : s.font == kLink ? link.get()
+                                         : StandardFont();
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    SetWindowPos(control, nullptr, TwipsToPixels(s.twips.left, dpi),
+                 TwipsToPixels(s.twips.top, dpi), TwipsToPixels(s.twips.width, dpi),
+                 TwipsToPixels(s.twips.height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  titleFont_ = std::move(title);
+  linkFont_ = std::move(link);
+}
+
+HFONT VersionForm::StandardFont() const {
+  return standardFont_ ? standardFont_.get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 
 void VersionForm::DrawOkButton(const DRAWITEMSTRUCT& item) {
@@ -156,7 +185,7 @@ void VersionForm::DrawOkButton(const DRAWITEMSTRUCT& item) {
   DrawEdge(item.hDC, &r, pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
   SetBkMode(item.hDC, TRANSPARENT);
   SetTextColor(item.hDC, RGB(0, 0, 0));
-  HGDIOBJ old = SelectObject(item.hDC, GetStockObject(DEFAULT_GUI_FONT));
+  HGDIOBJ old = SelectObject(item.hDC, StandardFont());
   DrawTextW(item.hDC, L"OK", -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
   SelectObject(item.hDC, old);
   if (item.itemState & ODS_FOCUS) {
@@ -209,6 +238,17 @@ LRESULT VersionForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
       Close();
       return 0;
+    case WM_DPICHANGED: {  // moved to a monitor of another DPI
+      const RECT& r = *reinterpret_cast<const RECT*>(lParam);
+      SetWindowPos(hwnd_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      const int dpi = LOWORD(wParam);
+      FitClientArea(hwnd_, TwipsToPixels(kClientTwips.width, dpi),
+                    TwipsToPixels(kClientTwips.height, dpi));
+      LayOut(dpi);
+      InvalidateRect(hwnd_, nullptr, TRUE);
+      return 0;
+    }
   }
   return DefWindowProcW(hwnd_, message, wParam, lParam);
 }

@@ -1,0 +1,84 @@
+// The forms are laid out at the DPI of the monitor each window is on: sizes
+// are given for 96 DPI (or in twips and points) and scaled to it. Functions
+// newer than the oldest supported system are looked up when first needed.
+#pragma once
+
+#include <windows.h>
+
+#include "common/handles.h"
+#include "common/late_import.h"
+
+namespace plum {
+
+inline constexpr int kBaseDpi = 96;
+
+// The DPI the system gives the whole program: its stock fonts and metrics
+// are made for it.
+inline int ScreenDpi() {
+  HDC screen = GetDC(nullptr);
+  const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : kBaseDpi;
+  if (screen) ReleaseDC(nullptr, screen);
+  return dpi > 0 ? dpi : kBaseDpi;
+}
+
+// The DPI of the monitor `hwnd` is on; the system's DPI where the system
+// does not tell monitors apart.
+inline int WindowDpi(HWND hwnd) {
+  static const auto get = LateImport<UINT(WINAPI*)(HWND)>(L"user32.dll", "GetDpiForWindow");
+  const int dpi = get ? static_cast<int>(get(hwnd)) : 0;
+  return dpi > 0 ? dpi : ScreenDpi();
+}
+
+// A length of `pixels` at 96 DPI, at `dpi`.
+inline int Scale(int pixels, int dpi) { return MulDiv(pixels, dpi, kBaseDpi); }
+
+// A system metric (SM_CXSMICON...) at `dpi`.
+inline int MetricForDpi(int index, int dpi) {
+  static const auto get =
+      LateImport<int(WINAPI*)(int, UINT)>(L"user32.dll", "GetSystemMetricsForDpi");
+  if (get) return get(index, static_cast<UINT>(dpi));
+  return MulDiv(GetSystemMetrics(index), dpi, ScreenDpi());
+}
+
+// `font`, made for the system's DPI, at `dpi` instead; none when `font`
+// itself serves.
+inline FontHandle FontForDpi(HFONT font, int dpi) {
+  const int screenDpi = ScreenDpi();
+  LOGFONTW lf;
+  if (dpi == screenDpi || !GetObjectW(font, sizeof lf, &lf)) return FontHandle();
+  lf.lfHeight = MulDiv(lf.lfHeight, dpi, screenDpi);
+  lf.lfWidth = MulDiv(lf.lfWidth, dpi, screenDpi);
+  return FontHandle(CreateFontIndirectW(&lf));
+}
+
+// Sizes `hwnd` so that its client area is `width` x `height`, whatever its
+// frame and menu bar take at its DPI: a narrow window may wrap its menu bar
+// onto a second line, so the fit is measured, not computed. The window's top
+// left stays.
+inline void FitClientArea(HWND hwnd, int width, int height) {
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    RECT client, window;
+    GetClientRect(hwnd, &client);
+    GetWindowRect(hwnd, &window);
+    const int dx = width - (client.right - client.left);
+    const int dy = height - (client.bottom - client.top);
+    if (dx == 0 && dy == 0) return;
+    SetWindowPos(hwnd, nullptr, 0, 0, window.right - window.left + dx,
+                 window.bottom - window.top + dy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
+// The same, then moves the window so that its client area's top left is at
+// `left`, `top` on the screen.
+inline void PlaceClientArea(HWND hwnd, int left, int top, int width, int height) {
+  FitClientArea(hwnd, width, height);
+  RECT window;
+  POINT origin = {0, 0};
+  GetWindowRect(hwnd, &window);
+  ClientToScreen(hwnd, &origin);
+  if (origin.x != left || origin.y != top)
+    SetWindowPos(hwnd, nullptr, window.left + left - origin.x, window.top + top - origin.y, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace plum
