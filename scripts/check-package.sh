@@ -1,11 +1,17 @@
 #!/bin/bash
 # Builds the release ZIP from the win32-release preset and checks what users
-# get: the exact file list, a 32-bit x86 executable that needs only the
-# system's own DLLs, and a Shift-JIS readme with CRLF line ends.
+# get: the exact file list, a 32-bit x86 executable of at most 192 KiB that
+# needs only the system's own DLLs, and a Shift-JIS readme with CRLF line ends.
 #   scripts/check-package.sh        (from anywhere; exits non-zero on a fault)
+# PLUM_RELEASE_BUILD_DIR: the build folder (default build/win32-release).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+# The tools' output read below is matched in English, whatever the caller's
+# language (objdump, for one, is translated).
+export LC_ALL=C
+build=${PLUM_RELEASE_BUILD_DIR:-build/win32-release}
+max_exe_size=196608
 
 fail() {
   echo "check-package: FAILED: $*" >&2
@@ -16,13 +22,12 @@ for tool in cmake cpack unzip file i686-w64-mingw32-objdump iconv; do
   command -v "$tool" >/dev/null || fail "$tool is not installed"
 done
 
-cmake --preset win32-release
-cmake --build --preset win32-release
-(cd build/win32-release && cpack -G ZIP)
+cmake --preset win32-release -B "$build"
+cmake --build "$build"
+(cd "$build" && cpack -G ZIP)
 
-version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' \
-  build/win32-release/CPackConfig.cmake)
-zip="build/win32-release/plum_dock-${version}-win32.zip"
+version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$build/CPackConfig.cmake")
+zip="$build/plum_dock-${version}-win32.zip"
 [ -n "$version" ] && [ -f "$zip" ] || fail "package $zip was not made"
 echo "check-package: checking $zip"
 
@@ -45,6 +50,9 @@ case "$description" in
 esac
 i686-w64-mingw32-objdump -f "$exe" | grep -q 'file format pei-i386' ||
   fail "objdump does not read plum_dock.exe as pei-i386"
+exe_size=$(stat -c %s "$exe")
+[ "$exe_size" -le "$max_exe_size" ] ||
+  fail "plum_dock.exe is $exe_size bytes, more than $max_exe_size ($((max_exe_size / 1024)) KiB)"
 
 system_dlls='kernel32|user32|gdi32|advapi32|shell32|ole32|oleaut32|comctl32|comdlg32|msvcrt'
 allowed="^(${system_dlls}|api-ms-win-.*)\\.dll$"
@@ -69,4 +77,5 @@ for page in help.html help/index.html; do
 done
 
 echo "check-package: OK: $zip"
+echo "  plum_dock.exe: $exe_size bytes (at most $max_exe_size)"
 echo "$dlls" | sed 's/^/  needs /'
