@@ -415,7 +415,7 @@ TEST_F(DockTest, HandlesStayFlatUnderDropsAndDialogs) {
   const int rounds = GetEnvironmentVariableW(L"PLUM_LOAD_ROUNDS", text, 16) ? _wtoi(text) : 3;
   auto round = [&] {
     for (int slot = 0; slot < 3; ++slot) {
-      EXPECT_TRUE(dock.Drop(slot, {hello}).dropped);
+      EXPECT_EQ(dock.Drop(slot, {hello}).effect, static_cast<DWORD>(DROPEFFECT_COPY));
       EXPECT_EQ(dock.Message(0), L"");
     }
     dock.Keys(L"F10 Down Return");
@@ -424,7 +424,7 @@ TEST_F(DockTest, HandlesStayFlatUnderDropsAndDialogs) {
     WaitFor([&] { return !IsWindowVisible(dialog); });
     dock.Keys(L"F10 Right Down Return");
     HWND about = dock.Window(L"", L"PlumDockVersionForm");
-    Xdo({L"key", L"Return"});
+    Click(GetDlgItem(about, IDOK));
     WaitFor([&] { return !IsWindow(about); });
   };
   round();  // warm-up: what is made once, on first use
