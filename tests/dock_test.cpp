@@ -219,10 +219,10 @@ TEST_F(DockTest, SettingsDialogEditsAreLiveAndOnlyOkSavesThem) {
 // on a slot whose first run still waits; Ctrl+C in the console.
 TEST_F(DockTest, BusySlotSpecialToolFolderAndCtrlC) {
   const fs::path tool = PlaceTool(work.dir / L"R&D 100% ^x (1)" / L"javac.exe");
+  const fs::path release = work.dir / L"release";  // the tool waits for it
+  SetEnvironmentVariableW(L"PLUM_TOOL_HOLD", release.c_str());
   Dock dock(app.dir, Sjis(L"[PATH]\r\nINDEX_APP=" + tool.wstring() + L"\r\n[CHECK]\r\nTOP=0\r\n"));
   ASSERT_TRUE(dock.main);
-  const fs::path release = work.dir / L"release";
-  SetEnvironmentVariableW(L"PLUM_TOOL_HOLD", release.c_str());
   PlaceTool(src / L"canary.exe");
   const std::wstring second = L"B & canary & a much longer name than the first.java";
   dock.Drop(1, {Source(L"A.java")});
