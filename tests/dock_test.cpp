@@ -18,28 +18,6 @@ constexpr wchar_t kDefaults[] =
 
 bool Topmost(HWND w) { return GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_TOPMOST; }
 
-RECT ClientOnScreen(HWND w) {
-  RECT r;
-  GetClientRect(w, &r);
-  MapWindowPoints(w, nullptr, reinterpret_cast<POINT*>(&r), 2);
-  return r;
-}
-
-void Click(HWND w) {
-  RECT r;
-  GetWindowRect(w, &r);
-  Xdo({L"mousemove", std::to_wstring((r.left + r.right) / 2),
-       std::to_wstring((r.top + r.bottom) / 2), L"sleep", L"0.1", L"click", L"1"});
-  Sleep(100);
-}
-
-std::wstring Text(HWND w) {
-  wchar_t text[1024] = {};
-  SendMessageTimeoutW(w, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000,
-                      nullptr);
-  return text;
-}
-
 // Replaces the text of an edit box by typing, as a user would. Keys typed
 // while Wine still handles earlier ones can get lost: wait, and try again.
 void Retype(HWND edit, const std::wstring& text) {
@@ -73,26 +51,17 @@ struct DockTest : ::testing::Test {
     WriteFile(src / name, "class X {}");
     return src / name;
   }
-  HANDLE Window(const std::wstring& title) {
-    const std::wstring line = L"\"" + (Here() / L"tool.exe").wstring() + L"\" --window " + title;
-    STARTUPINFOW si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    CreateProcessW(nullptr, const_cast<wchar_t*>(line.c_str()), nullptr, nullptr, FALSE, 0, nullptr,
-                   nullptr, &si, &pi);
-    CloseHandle(pi.hThread);
+  HANDLE Window(const std::wstring& title) {  // a window of another program
+    HANDLE process = Spawn({Here() / L"tool.exe", L"--window", title});
     WaitFor([&] { return FindWindowW(nullptr, title.c_str()) != nullptr; });
-    return pi.hProcess;
+    return process;
   }
-  HWND Console(const Dock& dock) {
-    HWND found = nullptr;
-    while ((found = FindWindowExW(nullptr, found, L"WineConsoleClass", nullptr))) {
-      wchar_t title[MAX_PATH];
-      GetWindowTextW(found, title, MAX_PATH);
-      if (std::wstring(title).find(app.dir.wstring()) == 0) return found;
+  HWND Console() {  // the dock's own, titled with its path
+    HWND w = nullptr;
+    while ((w = FindWindowExW(nullptr, w, L"WineConsoleClass", nullptr)) &&
+           Text(w).find(app.dir.wstring()) != 0) {
     }
-    (void)dock;
-    return nullptr;
+    return w;
   }
 };
 
@@ -127,7 +96,7 @@ TEST_F(DockTest, DropsRunEachSlotsToolAndBringThePreviousRunsWindowForward) {
   EXPECT_TRUE(fs::equivalent(runs[0].folder, src));
   EXPECT_EQ(runs[0].args, std::vector<std::wstring>{L"Hello.java"});
   // No window is titled "plum_": the console comes forward.
-  EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == Console(dock); }));
+  EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == Console(); }));
   EXPECT_EQ(dock.Tooltip(0), hello.wstring());
 
   dock.Drop(1, {hello});  // after "appletviewer": the window titled "applet"
@@ -240,7 +209,7 @@ TEST_F(DockTest, BusySlotSpecialToolFolderAndCtrlC) {
   fs::remove(release);
   dock.DoubleClick(1);  // re-runs the last script, then Ctrl+C reaches the tool only
   ASSERT_EQ(WaitRuns(log, 3).size(), 3u);
-  HWND console = Console(dock);
+  HWND console = Console();
   ASSERT_TRUE(console);
   Click(console);
   Xdo({L"key", L"ctrl+c"});
@@ -257,16 +226,9 @@ using namespace t;
 
 void SetHtmlProgram(const std::wstring& command) {
   RegDeleteTreeW(HKEY_CLASSES_ROOT, L".html");
-  RegDeleteTreeW(HKEY_CLASSES_ROOT, L"PlumDockTest.html");
   if (command.empty()) return;
-  for (auto [key, text] : {std::pair<const wchar_t*, std::wstring>{L".html", L"PlumDockTest.html"},
-                           {L"PlumDockTest.html\\shell\\open\\command", command}}) {
-    HKEY h = nullptr;
-    RegCreateKeyExW(HKEY_CLASSES_ROOT, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &h, nullptr);
-    RegSetValueExW(h, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                   static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(h);
-  }
+  SetClassesValue(L".html", L"PlumDockTest.html");
+  SetClassesValue(L"PlumDockTest.html\\shell\\open\\command", command);
 }
 
 TEST_F(DockTest, HelpItemsAndTheAboutLinkOpenTheHtmlProgram) {
@@ -392,18 +354,12 @@ TEST_F(DockTest, HandlesStayFlatUnderDropsAndDialogs) {
   Counts kept[2];  // the measure itself: a process keeping 7 more objects shows 7 more
   for (int n : {0, 7}) {
     const fs::path ready = work.dir / std::to_wstring(n);
-    STARTUPINFOW si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    std::wstring line = L"\"" + (Here() / L"tool.exe").wstring() + L"\" --keep " +
-                        std::to_wstring(n) + L" \"" + ready.wstring() + L"\"";
-    ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                               &si, &pi));
+    DWORD pid = 0;
+    HANDLE process = Spawn({Here() / L"tool.exe", L"--keep", std::to_wstring(n), ready}, &pid);
     WaitFor([&] { return fs::exists(ready); });
-    kept[n > 0] = Measure(pi.dwProcessId, pi.hProcess);
-    TerminateProcess(pi.hProcess, 0);
-    CloseHandle(pi.hProcess);
-    CloseHandle(pi.hThread);
+    kept[n > 0] = Measure(pid, process);
+    TerminateProcess(process, 0);
+    CloseHandle(process);
   }
   EXPECT_EQ(kept[1].kernel - kept[0].kernel, 7);
   EXPECT_EQ(kept[1].gdi - kept[0].gdi, 7);

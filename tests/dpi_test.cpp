@@ -3,7 +3,6 @@
 // double-clicks still run the tools.
 #include <gtest/gtest.h>
 
-#include "forms/main_form.h"
 #include "res/resource.h"
 #include "support.h"
 
@@ -17,11 +16,8 @@ const int kDpi =
 int Px(int pixelsAt96) { return MulDiv(pixelsAt96, kDpi, 96); }
 int Tw(int twips) { return MulDiv(twips, kDpi, 1440); }
 
-// Left, top, width and height of the window's client area on the screen.
-std::vector<LONG> ClientArea(HWND w) {
-  RECT r;
-  GetClientRect(w, &r);
-  MapWindowPoints(w, nullptr, reinterpret_cast<POINT*>(&r), 2);
+std::vector<LONG> ClientArea(HWND w) {  // left, top, width, height
+  const RECT r = ClientOnScreen(w);
   return {r.left, r.top, r.right - r.left, r.bottom - r.top};
 }
 
@@ -79,16 +75,15 @@ TEST(Dpi, WindowsPicturesAndDialogsFollowTheDpiAndSlotsStillRun) {
   dock.DoubleClick(0);
   EXPECT_EQ(WaitRuns(log, 2).size(), 2u) << Utf8(dock.Message(0));
 
-  // Opened by their menu items' commands: the menus are not what is tested.
-  PostMessageW(dock.main, WM_COMMAND, plum::kCmdSetting, 0);
+  dock.Keys(L"F10 Down Return");
   HWND settings = dock.Window(L"設定");
   ASSERT_TRUE(settings);
   EXPECT_EQ(ClientArea(settings), std::vector<LONG>({Tw(2760), Tw(3750), Tw(6030), Tw(2700)}));
-  PostMessageW(settings, WM_CLOSE, 0, 0);
+  Click(GetDlgItem(settings, 1002));
   ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(settings); }));
-  PostMessageW(dock.main, WM_COMMAND, plum::kCmdVersion, 0);
-  HWND about = nullptr;
-  ASSERT_TRUE(WaitFor([&] { return (about = FindWindowW(L"PlumDockVersionForm", nullptr)); }));
+  dock.Keys(L"F10 Right Down Return");
+  HWND about = dock.Window(L"", L"PlumDockVersionForm");
+  ASSERT_TRUE(about);
   const std::vector<LONG> box = ClientArea(about);
   EXPECT_EQ(std::vector<LONG>(box.begin() + 2, box.end()), std::vector<LONG>({Tw(4620), Tw(2805)}));
 }

@@ -6,54 +6,34 @@
 namespace t {
 namespace {
 
-std::wstring Quote(const std::wstring& arg) {
+std::wstring N(long n) { return std::to_wstring(n); }
+
+std::wstring Quote(const std::wstring& arg) {  // as CommandLineToArgvW splits it again
   if (!arg.empty() && arg.find_first_of(L" \t\"") == std::wstring::npos) return arg;
   std::wstring out = L"\"";
   size_t slashes = 0;
   for (wchar_t c : arg) {
-    if (c == L'\\') {
-      ++slashes;
-      continue;
-    }
-    out.append(c == L'"' ? slashes * 2 + 1 : slashes, L'\\');
-    slashes = 0;
+    if (c == L'"') out.append(slashes + 1, L'\\');
+    slashes = c == L'\\' ? slashes + 1 : 0;
     out += c;
   }
-  return out.append(slashes * 2, L'\\') + L"\"";
-}
-
-std::wstring Line(const std::vector<std::wstring>& args) {
-  std::wstring line;
-  for (const std::wstring& a : args) line += (line.empty() ? L"" : L" ") + Quote(a);
-  return line;
-}
-
-HANDLE Start(const std::wstring& commandLine, DWORD* pid = nullptr) {
-  std::wstring line = commandLine;
-  STARTUPINFOW si = {};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi = {};
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-    return nullptr;
-  CloseHandle(pi.hThread);
-  if (pid) *pid = pi.dwProcessId;
-  return pi.hProcess;
-}
-
-std::string UnixPath(const fs::path& path) {
-  using Convert = char*(CDECL*)(const wchar_t*);
-  auto convert = reinterpret_cast<Convert>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-  char* unix = convert ? convert(path.c_str()) : nullptr;
-  std::string out = unix ? unix : "";
-  if (unix) HeapFree(GetProcessHeap(), 0, unix);
-  return out;
+  return out.append(slashes, L'\\') + L"\"";
 }
 
 std::wstring Wide(const std::string& utf8) {
   std::wstring out(utf8.size(), L'\0');
   out.resize(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(),
                                  static_cast<int>(out.size())));
+  return out;
+}
+
+std::wstring UnixPath(const fs::path& path) {  // Wine's own export
+  using Convert = char*(CDECL*)(const wchar_t*);
+  auto convert = reinterpret_cast<Convert>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  char* unix = convert ? convert(path.c_str()) : nullptr;
+  const std::wstring out = Wide(unix ? unix : "");
+  HeapFree(GetProcessHeap(), 0, unix);
   return out;
 }
 
@@ -71,53 +51,38 @@ HWND TopLevel(DWORD pid, const std::wstring& cls, const std::wstring& caption) {
         GetWindowThreadProcessId(w, &owner);
         GetClassNameW(w, cls, 64);
         GetWindowTextW(w, text, 256);
-        if (owner != f.pid || !IsWindowVisible(w) || (!f.cls.empty() && f.cls != cls) ||
-            (!f.caption.empty() && f.caption != text))
-          return TRUE;
-        f.found = w;
-        return FALSE;
+        const bool match = owner == f.pid && IsWindowVisible(w) &&
+                           (f.cls.empty() || f.cls == cls) &&
+                           (f.caption.empty() || f.caption == text);
+        if (match) f.found = w;
+        return !match;
       },
       reinterpret_cast<LPARAM>(&find));
   return find.found;
 }
 
-std::wstring Text(HWND w) {
-  wchar_t text[1024] = {};
-  DWORD_PTR n = 0;
-  SendMessageTimeoutW(w, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000,
-                      &n);
-  return text;
-}
-
 }  // namespace
 
 bool WaitFor(const std::function<bool()>& holds, DWORD ms) {
-  const ULONGLONG end = GetTickCount64() + ms;
-  while (!holds()) {
+  for (const ULONGLONG end = GetTickCount64() + ms; !holds(); Sleep(20))
     if (GetTickCount64() > end) return false;
-    Sleep(20);
-  }
   return true;
 }
 
-Scratch::Scratch(const std::wstring& name) {
-  dir = fs::temp_directory_path() / (name + L" " + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                                     std::to_wstring(GetTickCount64()));
+Scratch::Scratch(const std::wstring& name)
+    : dir(fs::temp_directory_path() /
+          (name + L" " + N(GetCurrentProcessId()) + L"-" + std::to_wstring(GetTickCount64()))) {
   fs::create_directories(dir);
 }
 
 Scratch::~Scratch() {
-  std::error_code ignored;
-  for (int i = 0; i < 50 && fs::exists(dir, ignored); ++i) {
-    fs::remove_all(dir, ignored);
-    if (ignored) Sleep(100);  // a program of the test may still let go of a file
-  }
+  std::error_code busy;  // a program of the test may still let go of a file
+  for (int i = 0; i < 50 && fs::exists(dir, busy) && !fs::remove_all(dir, busy); ++i) Sleep(100);
 }
 
 std::string ReadFile(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
   std::ostringstream bytes;
-  bytes << in.rdbuf();
+  bytes << std::ifstream(file, std::ios::binary).rdbuf();
   return bytes.str();
 }
 
@@ -125,19 +90,14 @@ void WriteFile(const fs::path& file, const std::string& bytes) {
   std::ofstream(file, std::ios::binary) << bytes;
 }
 
-std::string Sjis(const std::wstring& text) {
-  std::string out(text.size() * 2, '\0');
-  out.resize(WideCharToMultiByte(932, 0, text.data(), static_cast<int>(text.size()), out.data(),
-                                 static_cast<int>(out.size()), nullptr, nullptr));
-  return out;
-}
-
-std::string Utf8(const std::wstring& text) {
+static std::string Narrow(const std::wstring& text, UINT codePage) {
   std::string out(text.size() * 3, '\0');
-  out.resize(WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(),
-                                 static_cast<int>(out.size()), nullptr, nullptr));
+  out.resize(WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()),
+                                 out.data(), static_cast<int>(out.size()), nullptr, nullptr));
   return out;
 }
+std::string Sjis(const std::wstring& text) { return Narrow(text, 932); }
+std::string Utf8(const std::wstring& text) { return Narrow(text, CP_UTF8); }
 
 fs::path Here() {
   wchar_t path[MAX_PATH];
@@ -145,12 +105,30 @@ fs::path Here() {
   return fs::path(path).parent_path();
 }
 
+HANDLE Spawn(const std::vector<std::wstring>& args, DWORD* pid) {
+  std::wstring line;
+  for (const std::wstring& a : args) line += (line.empty() ? L"" : L" ") + Quote(a);
+  STARTUPINFOW si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi = {};
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    return nullptr;
+  CloseHandle(pi.hThread);
+  if (pid) *pid = pi.dwProcessId;
+  return pi.hProcess;
+}
+
 int RunWait(const std::wstring& commandLine, DWORD ms) {
-  HANDLE process = Start(commandLine);
-  if (!process) return -1;
+  STARTUPINFOW si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi = {};
+  std::wstring line = commandLine;
   DWORD code = static_cast<DWORD>(-1);
-  if (WaitForSingleObject(process, ms) == WAIT_OBJECT_0) GetExitCodeProcess(process, &code);
-  CloseHandle(process);
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    return -1;
+  if (WaitForSingleObject(pi.hProcess, ms) == 0) GetExitCodeProcess(pi.hProcess, &code);
+  CloseHandle(pi.hProcess);
+  CloseHandle(pi.hThread);
   return static_cast<int>(code);
 }
 
@@ -163,12 +141,11 @@ fs::path PlaceTool(const fs::path& as) {
 std::vector<ToolRun> ToolRuns(const fs::path& log) {
   std::vector<ToolRun> runs;
   std::istringstream lines(ReadFile(log));
-  for (std::string line; std::getline(lines, line);) {
-    std::vector<std::wstring> fields;
-    std::istringstream parts(line);
-    for (std::string field; std::getline(parts, field, '\t');) fields.push_back(Wide(field));
-    if (fields.size() < 2) continue;
-    runs.push_back({fields[0], fields[1], {fields.begin() + 2, fields.end()}});
+  for (std::string line, field; std::getline(lines, line);) {
+    std::vector<std::wstring> f;
+    for (std::istringstream parts(line); std::getline(parts, field, '\t');)
+      f.push_back(Wide(field));
+    if (f.size() >= 2) runs.push_back({f[0], f[1], {f.begin() + 2, f.end()}});
   }
   return runs;
 }
@@ -179,8 +156,7 @@ std::vector<ToolRun> WaitRuns(const fs::path& log, size_t count, DWORD ms) {
   return ToolRuns(log);
 }
 
-// Wine does not wait for a Linux program, so sh runs xdotool and leaves its
-// exit status in a file.
+// Wine does not wait for a Linux program: sh leaves xdotool's status in a file.
 bool Xdo(const std::vector<std::wstring>& args) {
   wchar_t tools[MAX_PATH] = {};
   GetEnvironmentVariableW(L"PLUM_TEST_TOOLS", tools, MAX_PATH);
@@ -189,12 +165,41 @@ bool Xdo(const std::vector<std::wstring>& args) {
   fs::remove(status, ignored);
   std::vector<std::wstring> line = {fs::path(tools) / L"sh.exe", L"-c",
                                     L"s=$1; shift; xdotool \"$@\"; echo $? >\"$s\"", L"sh",
-                                    Wide(UnixPath(status))};
+                                    UnixPath(status)};
   line.insert(line.end(), args.begin(), args.end());
-  HANDLE shell = Start(Line(line));
-  if (!shell) return false;
-  CloseHandle(shell);
+  CloseHandle(Spawn(line));
   return WaitFor([&] { return ReadFile(status).size() > 1; }, 15000) && ReadFile(status)[0] == '0';
+}
+
+std::wstring Text(HWND w) {
+  wchar_t text[1024] = {};
+  SendMessageTimeoutW(w, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000,
+                      nullptr);
+  return text;
+}
+
+void Click(HWND w) {
+  RECT r;
+  GetWindowRect(w, &r);
+  Xdo({L"mousemove", N((r.left + r.right) / 2), N((r.top + r.bottom) / 2), L"sleep", L"0.1",
+       L"click", L"1"});
+  Sleep(100);
+}
+
+RECT ClientOnScreen(HWND w) {
+  RECT r;
+  GetClientRect(w, &r);
+  MapWindowPoints(w, nullptr, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+void SetClassesValue(const std::wstring& key, const std::wstring& text, DWORD type) {
+  HKEY h = nullptr;
+  RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &h,
+                  nullptr);
+  RegSetValueExW(h, nullptr, 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
+                 static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(h);
 }
 
 Dock::Dock(const fs::path& app, const std::string& ini, const fs::path& exe) {
@@ -202,15 +207,15 @@ Dock::Dock(const fs::path& app, const std::string& ini, const fs::path& exe) {
   fs::copy_file(exe.empty() ? Here() / L"../src/plum_dock.exe" : exe, copy,
                 fs::copy_options::overwrite_existing);
   if (!ini.empty()) WriteFile(app / L"plum_dock.ini", ini);
-  process = Start(Quote(copy), &pid);
+  process = Spawn({copy}, &pid);
   WaitFor([&] { return (main = TopLevel(pid, L"PlumDockMainForm", L"")) || Ended(0); }, 20000);
   Sleep(500);  // the console finishes coming up
 }
 
 Dock::~Dock() {
-  if (process && !Ended(0)) TerminateProcess(process, 1);
+  if (!Ended(0)) TerminateProcess(process, 1);
   Ended(5000);
-  if (process) CloseHandle(process);
+  CloseHandle(process);
 }
 
 bool Dock::Ended(DWORD ms) const { return !process || WaitForSingleObject(process, ms) == 0; }
@@ -227,53 +232,44 @@ void Dock::Raise() const {
 POINT Dock::SlotPoint(int i) const {
   RECT r;
   GetWindowRect(Slot(i), &r);
-  const POINT at = {r.left + (r.right - r.left) / 2, r.top + (r.bottom - r.top) / 2};
+  const POINT at = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
   Raise();
   WaitFor([&] { return WindowFromPoint(at) == Slot(i); });
   return at;
 }
 
+// drag_source.exe in a screen corner: the pointer is seen over it, the button
+// goes down there, and the pointer moves onto the slot in steps and lets go.
 static DragResult Drag(const Dock& dock, int slot, std::vector<std::wstring> what) {
   const POINT to = dock.SlotPoint(slot);
-  const int size = 48, x = GetSystemMetrics(SM_CXSCREEN) - 60,
-            y = GetSystemMetrics(SM_CYSCREEN) - 60;
+  const int x = GetSystemMetrics(SM_CXSCREEN) - 36, y = GetSystemMetrics(SM_CYSCREEN) - 36;
   Scratch scratch(L"drag");
   const fs::path result = scratch.dir / L"result";
-  std::vector<std::wstring> line = {Here() / L"drag_source.exe", result, std::to_wstring(x),
-                                    std::to_wstring(y)};
-  line.insert(line.end(), what.begin(), what.end());
+  what.insert(what.begin(), {Here() / L"drag_source.exe", result, N(x - 24), N(y - 24)});
   DWORD pid = 0;
-  HANDLE source = Start(Line(line), &pid);
-  HWND window = nullptr;
-  WaitFor([&] { return (window = TopLevel(pid, L"", L"waiting")) != nullptr; }, 15000);
-  // The pointer must be seen over the source before the button goes down.
-  for (int i = 0; i < 20 && TopLevel(pid, L"", L"armed") == nullptr; ++i) {
-    Xdo({L"mousemove", std::to_wstring(x + size / 2 + i % 3), std::to_wstring(y + size / 2)});
-    Sleep(50);
-  }
+  HANDLE source = Spawn(what, &pid);
+  WaitFor([&] { return TopLevel(pid, L"", L"waiting"); }, 15000);
+  for (int i = 0; i < 20 && !TopLevel(pid, L"", L"armed"); ++i, Sleep(50))
+    Xdo({L"mousemove", N(x + i % 3), N(y)});
   Xdo({L"mousedown", L"1"});
-  WaitFor([&] { return TopLevel(pid, L"", L"dragging") != nullptr; });
+  WaitFor([&] { return TopLevel(pid, L"", L"dragging"); });
   std::vector<std::wstring> moves;
   for (int i = 1; i <= 4; ++i)
-    moves.insert(moves.end(), {L"mousemove", std::to_wstring(x + (to.x - x) * i / 4),
-                               std::to_wstring(y + (to.y - y) * i / 4), L"sleep", L"0.03"});
-  moves.insert(moves.end(), {L"mousemove", std::to_wstring(to.x + 1), std::to_wstring(to.y),
-                             L"sleep", L"0.08", L"mousemove", std::to_wstring(to.x),
-                             std::to_wstring(to.y), L"sleep", L"0.08", L"mouseup", L"1"});
+    moves.insert(moves.end(), {L"mousemove", N(x + (to.x - x) * i / 4), N(y + (to.y - y) * i / 4),
+                               L"sleep", L"0.03"});
+  moves.insert(moves.end(), {L"mousemove", N(to.x + 1), N(to.y), L"sleep", L"0.08", L"mousemove",
+                             N(to.x), N(to.y), L"sleep", L"0.08", L"mouseup", L"1"});
   Xdo(moves);
   const bool ended = WaitForSingleObject(source, 15000) == 0;
-  if (!ended) TerminateProcess(source, 1);
+  TerminateProcess(source, 1);
   CloseHandle(source);
-  const std::string text = ReadFile(result);  // "<hresult> <effect>"
-  DragResult out;
-  out.dropped = ended && text.rfind("40100 ", 0) == 0;  // DRAGDROP_S_DROP
-  out.effect = text.size() > 6 ? std::stoul(text.substr(6)) : 0;
-  return out;
+  const std::string text = ReadFile(result);  // "<HRESULT> <effect>"
+  return {ended && text.rfind("40100 ", 0) == 0, text.size() > 6 ? std::stoul(text.substr(6)) : 0};
 }
 
 DragResult Dock::Drop(int slot, const std::vector<fs::path>& files) const {
-  std::vector<std::wstring> args = {L"--files"};
-  for (const fs::path& f : files) args.push_back(f);
+  std::vector<std::wstring> args(files.begin(), files.end());
+  args.insert(args.begin(), L"--files");
   return Drag(*this, slot, args);
 }
 
@@ -283,8 +279,7 @@ DragResult Dock::DropText(int slot, const std::wstring& text) const {
 
 void Dock::DoubleClick(int slot) const {
   const POINT at = SlotPoint(slot);
-  Xdo({L"mousemove", std::to_wstring(at.x), std::to_wstring(at.y), L"click", L"--repeat", L"2",
-       L"--delay", L"80", L"1"});
+  Xdo({L"mousemove", N(at.x), N(at.y), L"click", L"--repeat", L"2", L"--delay", L"80", L"1"});
 }
 
 void Dock::Keys(const std::wstring& keys) const {
@@ -292,8 +287,7 @@ void Dock::Keys(const std::wstring& keys) const {
   GetWindowRect(main, &r);  // a click on the caption makes the dock active
   for (int i = 0; i < 5 && GetForegroundWindow() != main; ++i) {
     Raise();
-    Xdo({L"mousemove", std::to_wstring((r.left + r.right) / 2), std::to_wstring(r.top + 10),
-         L"sleep", L"0.1", L"click", L"1"});
+    Xdo({L"mousemove", N((r.left + r.right) / 2), N(r.top + 10), L"sleep", L"0.1", L"click", L"1"});
     WaitFor([&] { return GetForegroundWindow() == main; }, 1000);
   }
   std::vector<std::wstring> args = {L"key", L"--delay", L"120"};
@@ -309,8 +303,8 @@ HWND Dock::Window(const std::wstring& caption, const std::wstring& cls, DWORD ms
 }
 
 std::wstring Dock::Message(DWORD ms) const {
-  HWND box = nullptr;
-  if (!WaitFor([&] { return (box = TopLevel(pid, L"#32770", L"")) != nullptr; }, ms)) return L"";
+  HWND box = Window(L"", L"#32770", ms);
+  if (!box) return L"";
   const std::wstring text = Text(GetDlgItem(box, 0xFFFF));
   PostMessageW(box, WM_COMMAND, IDOK, 0);
   WaitFor([&] { return !IsWindow(box); });
@@ -319,10 +313,8 @@ std::wstring Dock::Message(DWORD ms) const {
 
 std::wstring Dock::Tooltip(int slot) const {
   const POINT at = SlotPoint(slot);
-  Xdo({L"mousemove", std::to_wstring(at.x - 3), std::to_wstring(at.y), L"sleep", L"0.1",
-       L"mousemove", std::to_wstring(at.x), std::to_wstring(at.y)});
-  HWND tip = nullptr;
-  WaitFor([&] { return (tip = TopLevel(pid, L"tooltips_class32", L"")) != nullptr; }, 3000);
+  Xdo({L"mousemove", N(at.x - 3), N(at.y), L"sleep", L"0.1", L"mousemove", N(at.x), N(at.y)});
+  const HWND tip = Window(L"", L"tooltips_class32", 3000);
   const std::wstring text = tip ? Text(tip) : L"";
   Xdo({L"mousemove", L"0", L"0"});
   return text;

@@ -1,11 +1,10 @@
-// Hostile tool paths, a drop on a slot whose last run still waits, settings
-// that cannot be stored, and libraries planted in the program's folder.
+// Hostile tool paths, settings that cannot be stored, and libraries planted
+// in the program's folder.
 #include <gtest/gtest.h>
 
 #include "common/late_import.h"
 #include "common/paths.h"
 #include "settings/settings_file.h"
-#include "slots/slot_runner.h"
 #include "slots/slot_script.h"
 #include "support.h"
 
@@ -18,10 +17,7 @@ struct Hardening : ::testing::Test {
   std::wstring folder = app.dir.wstring() + L"\\";
   fs::path log = work.dir / L"tool.log";
   void SetUp() override { SetEnvironmentVariableW(L"PLUM_TOOL_LOG", log.c_str()); }
-  void TearDown() override {
-    SetEnvironmentVariableW(L"PLUM_TOOL_LOG", nullptr);
-    SetEnvironmentVariableW(L"PLUM_TOOL_HOLD", nullptr);
-  }
+  void TearDown() override { SetEnvironmentVariableW(L"PLUM_TOOL_LOG", nullptr); }
 };
 
 // The tool sits under a folder whose name cmd.exe would act on (reached
@@ -40,30 +36,6 @@ TEST_F(Hardening, ToolPathsWithCmdCharactersRunTheTool) {
     ASSERT_EQ(runs.size(), static_cast<size_t>(&name - folders + 1)) << Utf8(name);
     EXPECT_EQ(runs.back().args, std::vector<std::wstring>{L"Hello.java"});
   }
-}
-
-// While slot 1's first run waits, a second drop replaces its script. Where
-// the first cmd.exe stands ("second_" is as long as " a.java" CR LF less the
-// quote and space), the new text goes on "canary & x.java".
-TEST_F(Hardening, SecondDropWhileTheFirstRunWaits) {
-  const fs::path release = work.dir / L"release";
-  SetEnvironmentVariableW(L"PLUM_TOOL_HOLD", release.c_str());
-  const std::wstring tool = PlaceTool(work.dir / L"bin" / L"java.exe");
-  PlaceTool(work.dir / L"canary.exe");
-  const std::wstring names[] = {L"a.java", L"second_canary & x.java"};
-  std::wstring title;
-  for (const std::wstring& name : names) {
-    WriteFile(work.dir / name, "");
-    const plum::ScriptOutcome script = plum::WriteSlotScript(1, work.dir / name, folder, tool);
-    ASSERT_TRUE(script.ok) << Utf8(script.message);
-    ASSERT_TRUE(plum::RunSlot(1, folder, tool, title).ok);
-    ASSERT_EQ(WaitRuns(log, &name - names + 1).size(), static_cast<size_t>(&name - names + 1));
-  }
-  WriteFile(release, "");
-  Sleep(3000);  // both cmd.exe go on after their tools
-  const std::vector<ToolRun> runs = ToolRuns(log);
-  ASSERT_EQ(runs.size(), 2u);
-  for (int i = 0; i < 2; ++i) EXPECT_EQ(runs[i].args, std::vector<std::wstring>{names[i]});
 }
 
 TEST_F(Hardening, SettingsAreSavedAllOrNothing) {
@@ -104,7 +76,7 @@ TEST_F(Hardening, UnusableSettingsPathUsesNoOtherFile) {
   WritePrivateProfileStringW(L"PLUM_PLANTED", nullptr, nullptr, winIni.c_str());
 }
 
-// planted.dll (tests/planted_dll.cpp) beside the test program, under a name
+// planted.dll (tests/planted.cpp) beside the test program, under a name
 // the system folder does not have.
 TEST_F(Hardening, LibrariesComeFromTheSystemFolderOnly) {
   const fs::path planted = Here() / L"plum_planted.dll";

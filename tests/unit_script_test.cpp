@@ -33,8 +33,8 @@ TEST_F(ScriptTest, BytesAreCodePage932WithCrLf) {
   };
   for (const auto& c : cases) {
     ASSERT_TRUE(Write(2, c.dropped, c.tool).ok);
-    EXPECT_EQ(ReadFile(Bat(2)),
-              "cd\\\r\ncd /d \"" + c.line2 + "\"\r\ncls\r\n" + banner + c.line5 + " & goto :eof\r\n")
+    EXPECT_EQ(ReadFile(Bat(2)), "cd\\\r\ncd /d \"" + c.line2 + "\"\r\ncls\r\n" + banner + c.line5 +
+                                    " & goto :eof\r\n")
         << Utf8(c.dropped);
   }
   EXPECT_FALSE(fs::exists(Bat(0)) || fs::exists(Bat(1)));
