@@ -2,6 +2,7 @@
 // hostile folder and file names run for real by cmd.exe.
 #include <gtest/gtest.h>
 
+#include "common/paths.h"
 #include "slots/slot_script.h"
 #include "support.h"
 
@@ -95,6 +96,24 @@ TEST_F(ScriptTest, HostileNamesRunAsOneArgumentInTheirFolder) {
   }
   for (const auto& n : names) fs::remove_all(fs::path(L"D:\\") / n[0]);
   SetEnvironmentVariableW(L"PLUM_TOOL_LOG", nullptr);
+}
+
+// A tool under a folder whose name cmd.exe would act on (no space in its
+// path, so a quote can come from nothing else); the last one is outside code
+// page 932, so its short form is written.
+TEST_F(ScriptTest, ToolPathsWithCmdCharactersRunTheTool) {
+  const fs::path dropped = work.dir / L"Hello.java", tools = plum::ShortPathOf(work.dir);
+  ASSERT_EQ(tools.wstring().find(L' '), std::wstring::npos);
+  WriteFile(dropped, "class Hello {}");
+  SetEnvironmentVariableW(L"PLUM_TOOL_LOG", log.c_str());
+  const wchar_t* folders[] = {L"R&D", L"a^b", L"100%", L"%PATH%", L"x(y);z,=w", L"R&D \u20AC"};
+  for (const wchar_t* const& name : folders) {
+    ASSERT_TRUE(Write(2, dropped, PlaceTool(tools / name / L"javac.exe")).ok) << Utf8(name);
+    RunWait(L"cmd /c \"\"" + Bat(2).wstring() + L"\" >nul\"");
+    const std::vector<ToolRun> runs = ToolRuns(log);
+    ASSERT_EQ(runs.size(), static_cast<size_t>(&name - folders + 1)) << Utf8(name);
+    EXPECT_EQ(runs.back().args, std::vector<std::wstring>{L"Hello.java"});
+  }
 }
 
 }  // namespace

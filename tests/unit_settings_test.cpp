@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "browser/html_handler.h"
+#include "common/late_import.h"
 #include "settings/settings_file.h"
 #include "slots/slot_runner.h"
 #include "startup/startup.h"
@@ -50,6 +51,44 @@ TEST_F(Settings, WhatCannotBeStoredIsRefusedAndSaysWhy) {
   EXPECT_FALSE(plum::WriteSetting(L"CHECK", L"TOP", L"0", missing).ok);
 }
 
+TEST_F(Settings, OkSavesAllOrNothing) {
+  const std::string before = "[PATH]\r\nINDEX_APPLET=a\r\nINDEX_APP=b\r\nINDEX_COMPILE=c\r\n";
+  WriteFile(ini, before);
+  std::vector<plum::SettingEntry> entries = {{L"PATH", L"INDEX_APPLET", L"x"},
+                                             {L"PATH", L"INDEX_APP", L"y"},
+                                             {L"PATH", L"INDEX_COMPILE", L"C:\\J\u00FCrgen\\javac"},
+                                             {L"CHECK", L"TOP", L"0"}};
+  const plum::SettingWrite refused = plum::WriteSettings(entries, ini);
+  EXPECT_FALSE(refused.ok);
+  EXPECT_EQ(refused.key, L"INDEX_COMPILE");
+  EXPECT_NE(refused.reason.find(L"U+00FC"), std::wstring::npos) << Utf8(refused.reason);
+  EXPECT_EQ(ReadFile(ini), before);
+  entries[2].value = L"javac";
+  ASSERT_TRUE(plum::WriteSettings(entries, ini).ok);
+  EXPECT_EQ(
+      ReadFile(ini),
+      "[PATH]\r\nINDEX_APPLET=x\r\nINDEX_APP=y\r\nINDEX_COMPILE=javac\r\n[CHECK]\r\nTOP=0\r\n");
+}
+
+// A settings path outside the code page with no short form (its folder does
+// not exist): the defaults, and no other file read or written (an empty file
+// name would make the profile functions use win.ini).
+TEST_F(Settings, UnusableSettingsPathUsesNoOtherFile) {
+  const fs::path unusable = folder.dir / L"\uD55C\uAE00" / L"plum_dock.ini";
+  wchar_t windows[MAX_PATH];
+  const fs::path winIni =
+      fs::path(std::wstring(windows, GetWindowsDirectoryW(windows, MAX_PATH))) / L"win.ini";
+  WritePrivateProfileStringW(L"PLUM_PLANTED", L"K", L"planted", winIni.c_str());
+  const std::string before = ReadFile(winIni);
+  const plum::SettingRead read =
+      plum::ReadSettingOrDefault(L"PLUM_PLANTED", L"K", unusable, L"java");
+  EXPECT_EQ(read.value, L"java");
+  EXPECT_FALSE(read.stored);
+  EXPECT_FALSE(plum::WriteSettings({{L"PLUM_PLANTED", L"TOP", L"0"}}, unusable).ok);
+  EXPECT_EQ(ReadFile(winIni), before);
+  WritePrivateProfileStringW(L"PLUM_PLANTED", nullptr, nullptr, winIni.c_str());
+}
+
 TEST(StartUpRules, AppFolderAndAlwaysInFrontText) {
   EXPECT_EQ(plum::AppFolderOf(L"C:\\プラム\\plum_dock.exe"), L"C:\\プラム\\");
   EXPECT_EQ(plum::AppFolderOf(L"D:\\plum_dock.exe"), L"D:\\");
@@ -67,15 +106,6 @@ TEST(ActivationTitle, CutAfterEightCharactersAndMatchedIgnoringCase) {
   EXPECT_FALSE(plum::TitleMatches(L"javac Hello", L"javac", false));
   EXPECT_TRUE(plum::TitleMatches(L"Javac Hello", L"javac", true));
   EXPECT_FALSE(plum::TitleMatches(L"anything", L"", true));  // an emptied command matches nothing
-}
-
-void SetClassesValue(const std::wstring& key, const std::wstring& text, DWORD type = REG_SZ) {
-  HKEY h = nullptr;
-  RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &h,
-                  nullptr);
-  RegSetValueExW(h, nullptr, 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
-                 static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-  RegCloseKey(h);
 }
 
 TEST(Registry, DefaultValuesUpTo1023BytesAsText) {
@@ -127,6 +157,23 @@ TEST(Browser, TheDocumentIsOneArgumentOfTheRegisteredProgram) {
   Sleep(300);
   EXPECT_TRUE(ToolRuns(log).empty());
   RegDeleteTreeW(HKEY_CLASSES_ROOT, L".html");
+}
+
+// planted.dll (tests/planted.cpp) beside the test program, under a name
+// the system folder does not have.
+TEST(Libraries, ComeFromTheSystemFolderOnly) {
+  const fs::path planted = Here() / L"plum_planted.dll";
+  fs::remove(planted);
+  fs::copy_file(Here() / L"planted.dll", planted);
+  HMODULE loaded[2] = {plum::LoadSystemLibrary(L"plum_planted.dll")};
+  if (loaded[0]) FreeLibrary(loaded[0]);
+  plum::RestrictLibrarySearch();  // and what the system loads by name
+  loaded[1] = LoadLibraryW(L"plum_planted.dll");
+  if (loaded[1]) FreeLibrary(loaded[1]);
+  fs::remove(planted);
+  EXPECT_EQ(loaded[0], nullptr);
+  EXPECT_EQ(loaded[1], nullptr);
+  EXPECT_NE(plum::LateImport<void*>(L"comdlg32.dll", "GetOpenFileNameW"), nullptr);
 }
 
 }  // namespace
