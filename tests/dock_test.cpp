@@ -52,17 +52,11 @@ struct DockTest : ::testing::Test {
     return src / name;
   }
   HANDLE Window(const std::wstring& title) {  // a window of another program
-    HANDLE process = Spawn({Here() / L"tool.exe", L"--window", title});
+    HANDLE process = Spawn(Line({Here() / L"tool.exe", L"--window", title}));
     WaitFor([&] { return FindWindowW(nullptr, title.c_str()) != nullptr; });
     return process;
   }
-  HWND Console() {  // the dock's own, titled with its path
-    HWND w = nullptr;
-    while ((w = FindWindowExW(nullptr, w, L"WineConsoleClass", nullptr)) &&
-           Text(w).find(app.dir.wstring()) != 0) {
-    }
-    return w;
-  }
+  HWND Console() { return FindWindowW(L"WineConsoleClass", nullptr); }  // the dock's only
 };
 
 TEST_F(DockTest, DropsRunEachSlotsToolAndBringThePreviousRunsWindowForward) {
@@ -125,7 +119,16 @@ TEST_F(DockTest, SettingsDialogEditsAreLiveAndOnlyOkSavesThem) {
   const std::string ini = Sjis(
       L"[PATH]\r\nINDEX_APPLET=appletviewer\r\nINDEX_APP=java -ea\r\n"
       L"INDEX_COMPILE=javac\r\n[CHECK]\r\nTOP=0\r\n");
+  // Libraries it loads late (the file dialog's, the tool tips') come from the
+  // system folder, never from the app folder it writes scripts to.
+  for (const wchar_t* name : {L"comdlg32.dll", L"comctl32.dll", L"probe.dll"})
+    fs::copy_file(Here() / L"planted.dll", app.dir / name);
+  wchar_t saved[512] = L"";
+  GetEnvironmentVariableW(L"WINEDLLOVERRIDES", saved, 512);
+  SetEnvironmentVariableW(L"WINEDLLOVERRIDES",
+                          (std::wstring(saved) + L";comdlg32,comctl32=n,b").c_str());
   Dock dock(app.dir, ini);
+  SetEnvironmentVariableW(L"WINEDLLOVERRIDES", saved);
   ASSERT_TRUE(dock.main);
   EXPECT_EQ(ReadFile(app.dir / L"plum_dock.ini"), ini);  // present values stay as they are
   EXPECT_FALSE(Topmost(dock.main));
@@ -137,8 +140,13 @@ TEST_F(DockTest, SettingsDialogEditsAreLiveAndOnlyOkSavesThem) {
     return dialog;
   };
 
-  HWND dialog = open();  // Cancel keeps an edit for the run, not in the file
+  HWND dialog = open();
   ASSERT_TRUE(dialog);
+  Click(GetDlgItem(dialog, 1030));  // the file dialog, cancelled
+  HWND files = dock.Window(L"", L"#32770", 10000);
+  PostMessageW(files, WM_COMMAND, IDCANCEL, 0);
+  EXPECT_TRUE(WaitFor([&] { return files && !IsWindow(files); }));
+  // Cancel keeps an edit for the run, not in the file
   Retype(GetDlgItem(dialog, 1021), L"javac");
   Xdo({L"key", L"Return", L"Escape"});  // neither is a button's key
   EXPECT_TRUE(IsWindowVisible(dialog));
@@ -179,6 +187,11 @@ TEST_F(DockTest, SettingsDialogEditsAreLiveAndOnlyOkSavesThem) {
   Click(GetDlgItem(dialog, 1002));
   EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(dialog) && !Topmost(dock.main); }));
 
+  EXPECT_NE(dock.Tooltip(0), L"");
+  EXPECT_FALSE(fs::exists(app.dir / L"comdlg32.dll.loaded"));
+  EXPECT_FALSE(fs::exists(app.dir / L"comctl32.dll.loaded"));
+  FreeLibrary(LoadLibraryW((app.dir / L"probe.dll").c_str()));  // the mark itself works
+  EXPECT_TRUE(fs::exists(app.dir / L"probe.dll.loaded"));
   dock.Keys(L"alt+F4");  // the close box ends the program; scripts stay
   EXPECT_TRUE(dock.Ended(5000));
   EXPECT_TRUE(fs::exists(app.dir / L"plum_dock0.bat") && fs::exists(app.dir / L"plum_dock1.bat"));
@@ -218,12 +231,6 @@ TEST_F(DockTest, BusySlotSpecialToolFolderAndCtrlC) {
   EXPECT_EQ(runs[3].program, L"interrupted");
   EXPECT_FALSE(dock.Ended(1000));
 }
-}  // namespace
-
-namespace {
-
-using namespace t;
-
 void SetHtmlProgram(const std::wstring& command) {
   RegDeleteTreeW(HKEY_CLASSES_ROOT, L".html");
   if (command.empty()) return;
@@ -332,18 +339,14 @@ Counts Measure(DWORD pid, HANDLE process) {
   // Wine caches device contexts, each with a region and a bitmap of its own,
   // as windows come and go: those are counted apart.
   for (const auto& entry : gdi) c.gdi += entry[0] == 0 ? 0 : (entry[1] >> 32 & 0xFF) == 1 ? -2 : 1;
-  std::pair<DWORD, long*> owner(pid, &c.windows);
-  EnumWindows(
+  std::pair<DWORD, long*> owner(pid, &c.windows);  // windows at every level
+  EnumChildWindows(
+      GetDesktopWindow(),
       [](HWND w, LPARAM p) {
         auto* c = reinterpret_cast<std::pair<DWORD, long*>*>(p);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(w, &owner);
-        if (owner == c->first) {
-          ++*c->second;
-          EnumChildWindows(
-              w, [](HWND, LPARAM n) { return ++*reinterpret_cast<long*>(n), TRUE; },
-              reinterpret_cast<LPARAM>(c->second));
-        }
+        DWORD pid = 0;
+        GetWindowThreadProcessId(w, &pid);
+        *c->second += pid == c->first;
         return TRUE;
       },
       reinterpret_cast<LPARAM>(&owner));
@@ -355,7 +358,8 @@ TEST_F(DockTest, HandlesStayFlatUnderDropsAndDialogs) {
   for (int n : {0, 7}) {
     const fs::path ready = work.dir / std::to_wstring(n);
     DWORD pid = 0;
-    HANDLE process = Spawn({Here() / L"tool.exe", L"--keep", std::to_wstring(n), ready}, &pid);
+    HANDLE process =
+        Spawn(Line({Here() / L"tool.exe", L"--keep", std::to_wstring(n), ready}), &pid);
     WaitFor([&] { return fs::exists(ready); });
     kept[n > 0] = Measure(pid, process);
     TerminateProcess(process, 0);
@@ -394,32 +398,6 @@ TEST_F(DockTest, HandlesStayFlatUnderDropsAndDialogs) {
   EXPECT_EQ(after.windows, before.windows);
   printf("kernel %ld -> %ld, gdi %ld -> %ld, windows %ld -> %ld\n", before.kernel, after.kernel,
          before.gdi, after.gdi, before.windows, after.windows);
-}
-
-// Libraries the dock loads late (the file dialog's, the tool tips') come
-// from the system folder, never from the app folder it writes scripts to.
-TEST_F(DockTest, LibrariesPlantedInTheAppFolderAreNotLoaded) {
-  for (const wchar_t* name : {L"comdlg32.dll", L"comctl32.dll", L"probe.dll"})
-    fs::copy_file(Here() / L"planted.dll", app.dir / name);
-  wchar_t saved[512] = L"";
-  GetEnvironmentVariableW(L"WINEDLLOVERRIDES", saved, 512);
-  SetEnvironmentVariableW(L"WINEDLLOVERRIDES",
-                          (std::wstring(saved) + L";comdlg32,comctl32=n,b").c_str());
-  Dock dock(app.dir);
-  SetEnvironmentVariableW(L"WINEDLLOVERRIDES", saved);
-  ASSERT_TRUE(dock.main);
-  dock.Tooltip(0);
-  dock.Keys(L"F10 Down Return");
-  HWND dialog = dock.Window(L"設定");
-  Click(GetDlgItem(dialog, 1030));
-  HWND files = dock.Window(L"", L"#32770", 10000);
-  EXPECT_TRUE(files);
-  PostMessageW(files, WM_COMMAND, IDCANCEL, 0);
-  EXPECT_TRUE(WaitFor([&] { return !IsWindow(files); }));
-  EXPECT_FALSE(fs::exists(app.dir / L"comdlg32.dll.loaded"));
-  EXPECT_FALSE(fs::exists(app.dir / L"comctl32.dll.loaded"));
-  FreeLibrary(LoadLibraryW((app.dir / L"probe.dll").c_str()));  // the mark itself works
-  EXPECT_TRUE(fs::exists(app.dir / L"probe.dll.loaded"));
 }
 
 }  // namespace

@@ -38,27 +38,13 @@ std::wstring UnixPath(const fs::path& path) {  // Wine's own export
 }
 
 HWND TopLevel(DWORD pid, const std::wstring& cls, const std::wstring& caption) {
-  struct Find {
-    DWORD pid;
-    const std::wstring &cls, &caption;
-    HWND found = nullptr;
-  } find{pid, cls, caption};
-  EnumWindows(
-      [](HWND w, LPARAM p) -> BOOL {
-        auto& f = *reinterpret_cast<Find*>(p);
-        DWORD owner = 0;
-        wchar_t cls[64] = {}, text[256] = {};
-        GetWindowThreadProcessId(w, &owner);
-        GetClassNameW(w, cls, 64);
-        GetWindowTextW(w, text, 256);
-        const bool match = owner == f.pid && IsWindowVisible(w) &&
-                           (f.cls.empty() || f.cls == cls) &&
-                           (f.caption.empty() || f.caption == text);
-        if (match) f.found = w;
-        return !match;
-      },
-      reinterpret_cast<LPARAM>(&find));
-  return find.found;
+  HWND w = nullptr;
+  DWORD owner = 0;
+  while ((w = FindWindowExW(nullptr, w, cls.empty() ? nullptr : cls.c_str(),
+                            caption.empty() ? nullptr : caption.c_str())) &&
+         (GetWindowThreadProcessId(w, &owner), owner != pid || !IsWindowVisible(w))) {
+  }
+  return w;
 }
 
 }  // namespace
@@ -105,9 +91,13 @@ fs::path Here() {
   return fs::path(path).parent_path();
 }
 
-HANDLE Spawn(const std::vector<std::wstring>& args, DWORD* pid) {
+std::wstring Line(const std::vector<std::wstring>& args) {
   std::wstring line;
   for (const std::wstring& a : args) line += (line.empty() ? L"" : L" ") + Quote(a);
+  return line;
+}
+
+HANDLE Spawn(std::wstring line, DWORD* pid) {
   STARTUPINFOW si = {};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi = {};
@@ -118,17 +108,11 @@ HANDLE Spawn(const std::vector<std::wstring>& args, DWORD* pid) {
   return pi.hProcess;
 }
 
-int RunWait(const std::wstring& commandLine, DWORD ms) {
-  STARTUPINFOW si = {};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi = {};
-  std::wstring line = commandLine;
+int RunWait(const std::wstring& line, DWORD ms) {
+  HANDLE process = Spawn(line);
   DWORD code = static_cast<DWORD>(-1);
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-    return -1;
-  if (WaitForSingleObject(pi.hProcess, ms) == 0) GetExitCodeProcess(pi.hProcess, &code);
-  CloseHandle(pi.hProcess);
-  CloseHandle(pi.hThread);
+  if (process && WaitForSingleObject(process, ms) == 0) GetExitCodeProcess(process, &code);
+  if (process) CloseHandle(process);
   return static_cast<int>(code);
 }
 
@@ -167,7 +151,7 @@ bool Xdo(const std::vector<std::wstring>& args) {
                                     L"s=$1; shift; xdotool \"$@\"; echo $? >\"$s\"", L"sh",
                                     UnixPath(status)};
   line.insert(line.end(), args.begin(), args.end());
-  CloseHandle(Spawn(line));
+  CloseHandle(Spawn(Line(line)));
   return WaitFor([&] { return ReadFile(status).size() > 1; }, 15000) && ReadFile(status)[0] == '0';
 }
 
@@ -207,7 +191,7 @@ Dock::Dock(const fs::path& app, const std::string& ini, const fs::path& exe) {
   fs::copy_file(exe.empty() ? Here() / L"../src/plum_dock.exe" : exe, copy,
                 fs::copy_options::overwrite_existing);
   if (!ini.empty()) WriteFile(app / L"plum_dock.ini", ini);
-  process = Spawn({copy}, &pid);
+  process = Spawn(Quote(copy), &pid);
   WaitFor([&] { return (main = TopLevel(pid, L"PlumDockMainForm", L"")) || Ended(0); }, 20000);
   Sleep(500);  // the console finishes coming up
 }
@@ -247,7 +231,7 @@ static DragResult Drag(const Dock& dock, int slot, std::vector<std::wstring> wha
   const fs::path result = scratch.dir / L"result";
   what.insert(what.begin(), {Here() / L"drag_source.exe", result, N(x - 24), N(y - 24)});
   DWORD pid = 0;
-  HANDLE source = Spawn(what, &pid);
+  HANDLE source = Spawn(Line(what), &pid);
   WaitFor([&] { return TopLevel(pid, L"", L"waiting"); }, 15000);
   for (int i = 0; i < 20 && !TopLevel(pid, L"", L"armed"); ++i, Sleep(50))
     Xdo({L"mousemove", N(x + i % 3), N(y)});

@@ -31,7 +31,8 @@ std::string Sjis(const std::wstring& text);
 std::string Utf8(const std::wstring& text);
 fs::path Here();  // the test programs' folder (tool.exe, drag_source.exe)
 
-HANDLE Spawn(const std::vector<std::wstring>& args, DWORD* pid = nullptr);
+std::wstring Line(const std::vector<std::wstring>& args);  // each quoted as needed
+HANDLE Spawn(std::wstring commandLine, DWORD* pid = nullptr);
 int RunWait(const std::wstring& commandLine, DWORD ms = 30000);  // the exit code, or -1
 
 // The recording tool: tool.exe copied to any name. Each run appends its

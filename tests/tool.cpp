@@ -10,35 +10,23 @@
 
 #include <string>
 
-namespace {
-
-wchar_t g_log[MAX_PATH];
-
-void Log(std::wstring line) {
-  line += L"\n";
-  std::string utf8(line.size() * 3, '\0');
+static void Log(const std::wstring& line) {
+  wchar_t log[MAX_PATH];
+  GetEnvironmentVariableW(L"PLUM_TOOL_LOG", log, MAX_PATH);
+  std::string utf8(line.size() * 3 + 1, '\0');
   utf8.resize(WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()),
                                   utf8.data(), static_cast<int>(utf8.size()), nullptr, nullptr));
-  for (int attempt = 0; attempt < 200; ++attempt) {  // other runs may be writing
-    HANDLE file =
-        CreateFileW(g_log, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-      Sleep(10);
-      continue;
-    }
-    DWORD written = 0;
-    WriteFile(file, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
-    CloseHandle(file);
-    return;
-  }
+  HANDLE file = CreateFileW(log, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_ALWAYS, 0, nullptr);
+  DWORD written = 0;
+  WriteFile(file, (utf8 + "\n").data(), static_cast<DWORD>(utf8.size() + 1), &written, nullptr);
+  CloseHandle(file);
 }
 
-BOOL WINAPI Interrupted(DWORD) {
+static BOOL WINAPI Interrupted(DWORD) {
   Log(L"interrupted\t-");
   ExitProcess(130);
 }
-
-}  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   const std::wstring option = argc > 1 ? argv[1] : L"";
@@ -46,25 +34,20 @@ int wmain(int argc, wchar_t** argv) {
     CreateWindowW(L"STATIC", argv[2], WS_OVERLAPPEDWINDOW | WS_VISIBLE, 400, 300, 200, 80, nullptr,
                   nullptr, nullptr, nullptr);
     for (MSG msg; GetMessageW(&msg, nullptr, 0, 0) > 0;) DispatchMessageW(&msg);
-    return 0;
   }
   if (option == L"--keep" && argc > 3) {
-    for (int i = 0; i < _wtoi(argv[2]); ++i) {
-      CreateEventW(nullptr, FALSE, FALSE, nullptr);
-      CreateSolidBrush(RGB(i, 0, 0));
-    }
+    for (int i = 0; i < _wtoi(argv[2]); ++i)
+      CreateEventW(nullptr, FALSE, FALSE, nullptr), CreateSolidBrush(RGB(i, 0, 0));
     CloseHandle(CreateFileW(argv[3], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     Sleep(INFINITE);
   }
-  if (!GetEnvironmentVariableW(L"PLUM_TOOL_LOG", g_log, MAX_PATH)) return 2;
   wchar_t text[MAX_PATH * 2];
   GetModuleFileNameW(nullptr, text, MAX_PATH * 2);
   std::wstring line = wcsrchr(text, L'\\') + 1;
   GetCurrentDirectoryW(MAX_PATH * 2, text);
   line += L"\t" + std::wstring(text);
-  int count = 0;
-  wchar_t** args = CommandLineToArgvW(GetCommandLineW(), &count);
-  for (int i = 1; i < count; ++i) line += L"\t" + std::wstring(args[i]);
+  wchar_t** args = CommandLineToArgvW(GetCommandLineW(), &argc);
+  for (int i = 1; i < argc; ++i) line += L"\t" + std::wstring(args[i]);
   Log(line);
   if (GetEnvironmentVariableW(L"PLUM_TOOL_HOLD", text, MAX_PATH * 2)) {
     SetConsoleCtrlHandler(Interrupted, TRUE);

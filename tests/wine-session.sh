@@ -26,15 +26,11 @@ fi
 mkdir -p "$build/drive_d"
 ln -sfn "$build/drive_d" "$WINEPREFIX/dosdevices/d:"
 
-# Linux tools the GUI tests start from Windows code (pointer and keys, screen
-# shots; sh to learn when they end, as Wine does not wait for a Linux program):
-# Wine runs a Linux program reached through a name ending in ".exe".
-tools="$build/test_tools"
-mkdir -p "$tools"
-for tool in xdotool import sh; do
-  if command -v "$tool" >/dev/null; then ln -sfn "$(command -v "$tool")" "$tools/$tool.exe"; fi
-done
-export PLUM_TEST_TOOLS="Z:${tools//\//\\}"
+# The GUI tests run xdotool through sh (Wine starts a Linux program reached
+# through a name ending in ".exe", but does not wait for it).
+mkdir -p "$build/test_tools"
+ln -sfn "$(command -v sh)" "$build/test_tools/sh.exe"
+export PLUM_TEST_TOOLS="Z:${build//\//\\}\\test_tools"
 
 wineserver -p
 # Start Wine's own services now, with no test's output pipe for them to
