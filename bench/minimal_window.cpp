@@ -1,14 +1,10 @@
 // The yardstick for the start-up benchmark: a Win32 program that only
 // registers a class and shows one window, built with the dock's flags.
 // With "--console" it allocates a console of its own between creating and
-// showing its window, as the dock must, to show what that costs on its own.
-// With PLUM_STARTUP_MARKS set, it notes when its steps end, as the dock's
-// timed build does; otherwise it does nothing more than the above.
+// showing its window, as the dock does, to show what that costs on its own.
 #include <windows.h>
 
 #include <cwchar>
-
-#include "common/startup_marks.h"
 
 namespace {
 
@@ -20,8 +16,6 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
-  const bool timed = GetEnvironmentVariableW(L"PLUM_STARTUP_MARKS", nullptr, 0) != 0;
-  if (timed) plum::MarkStartUp("wWinMain");
   WNDCLASSEXW wc = {};
   wc.cbSize = sizeof wc;
   wc.lpfnWndProc = WindowProc;
@@ -33,19 +27,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   HWND hwnd = CreateWindowExW(0, wc.lpszClassName, L"minimal", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
                               CW_USEDEFAULT, 200, 120, nullptr, nullptr, instance, nullptr);
   if (!hwnd) return 1;
-  if (timed) plum::MarkStartUp("window created");
-  // As the dock does it: once its windows exist and before the window shows,
-  // a console of its own, also when it was started from one.
   if (std::wcsstr(commandLine, L"--console") && !AllocConsole()) {
-    FreeConsole();
+    FreeConsole();  // started from a console: a new one of its own all the same
     AllocConsole();
   }
   ShowWindow(hwnd, SW_SHOWNORMAL);
   UpdateWindow(hwnd);
-  if (timed) {
-    plum::MarkStartUp("window shown");
-    plum::WriteStartUpMarks();
-  }
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
     TranslateMessage(&msg);

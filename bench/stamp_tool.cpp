@@ -1,18 +1,23 @@
-// A stand-in tool for the latency benchmark: its first instruction reads the
-// performance counter (one clock for all processes) and appends the value to
-// the file named by PLUM_STAMP_LOG.
+// The slot tool of the drop benchmark: its first instruction reads the system
+// time (the clock Linux programs read too, so that the release stamped beside
+// xdotool compares with it) and appends it, in 100 ns units since 1601, to the
+// file named by PLUM_STAMP_LOG.
+#undef _WIN32_WINNT
+#define _WIN32_WINNT 0x0602  // GetSystemTimePreciseAsFileTime
 #include <windows.h>
 
 #include <cstdio>
 
 int wmain() {
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
+  FILETIME now;
+  GetSystemTimePreciseAsFileTime(&now);
   wchar_t log[MAX_PATH * 2];
   if (!GetEnvironmentVariableW(L"PLUM_STAMP_LOG", log, MAX_PATH * 2)) return 2;
   char line[32];
-  const int n = std::snprintf(line, sizeof line, "%lld\n", now.QuadPart);
-  for (int attempt = 0; attempt < 200; ++attempt) {
+  const int n = std::snprintf(
+      line, sizeof line, "%llu\n",
+      (static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime);
+  for (int attempt = 0; attempt < 200; ++attempt) {  // an earlier run may still be writing
     HANDLE file = CreateFileW(log, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
