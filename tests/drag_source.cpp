@@ -1,11 +1,7 @@
-// drag_source.exe: starts a real OLE drag of files or text, as a file
-// manager or an editor would. The data goes on the clipboard first, and
-// the system's own clipboard data object is what is dragged.
-//   drag_source.exe <result file> <x> <y> (--files <path>... | --text <text>)
-// Its 48-pixel window at (x, y) is captioned "waiting", then "armed" once
-// the pointer was over it, "dragging" once the button went down there. The
-// drag ends when the button goes up; "<HRESULT in hex> <effect>" goes to the
-// result file.
+// drag_source.exe <result> <x> <y> (--files <path>... | --text <text>): a real
+// OLE drag of the system's clipboard data object, as a file manager does. Its
+// window at (x, y) reads "waiting", "armed" once the pointer was over it,
+// "dragging" once the button went down; "<HRESULT> <effect>" goes to <result>.
 #include <windows.h>
 #include <ole2.h>
 #include <shlobj.h>

@@ -224,7 +224,7 @@ POINT Dock::SlotPoint(int i) const {
 
 // drag_source.exe in a screen corner: the pointer is seen over it, the button
 // goes down there, and the pointer moves onto the slot in steps and lets go.
-static DragResult Drag(const Dock& dock, int slot, std::vector<std::wstring> what) {
+static DWORD Drag(const Dock& dock, int slot, std::vector<std::wstring> what) {
   const POINT to = dock.SlotPoint(slot);
   const int x = GetSystemMetrics(SM_CXSCREEN) - 36, y = GetSystemMetrics(SM_CYSCREEN) - 36;
   Scratch scratch(L"drag");
@@ -248,16 +248,16 @@ static DragResult Drag(const Dock& dock, int slot, std::vector<std::wstring> wha
   TerminateProcess(source, 1);
   CloseHandle(source);
   const std::string text = ReadFile(result);  // "<HRESULT> <effect>"
-  return {ended && text.rfind("40100 ", 0) == 0, text.size() > 6 ? std::stoul(text.substr(6)) : 0};
+  return ended && text.rfind("40100 ", 0) == 0 ? std::stoul(text.substr(6)) : kNoDrop;
 }
 
-DragResult Dock::Drop(int slot, const std::vector<fs::path>& files) const {
+DWORD Dock::Drop(int slot, const std::vector<fs::path>& files) const {
   std::vector<std::wstring> args(files.begin(), files.end());
   args.insert(args.begin(), L"--files");
   return Drag(*this, slot, args);
 }
 
-DragResult Dock::DropText(int slot, const std::wstring& text) const {
+DWORD Dock::DropText(int slot, const std::wstring& text) const {
   return Drag(*this, slot, {L"--text", text});
 }
 

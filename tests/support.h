@@ -1,8 +1,6 @@
-// What the test programs share: scratch folders and file bytes, the
-// recording tool's log, and the real dock driven from outside as a user
-// drives it (xdotool for pointer and keys, real OLE drags from
-// drag_source.exe, the windows any process can see). Runs inside the Wine
-// test bed (tests/wine-session.sh); tests that drive the dock are RUN_SERIAL.
+// What the tests share: scratch folders, file bytes, the recording tool's log,
+// and the real dock driven from outside as a user drives it (xdotool, real
+// OLE drags). Runs in tests/wine-session.sh; dock tests are RUN_SERIAL.
 #pragma once
 
 #include <windows.h>
@@ -35,8 +33,7 @@ std::wstring Line(const std::vector<std::wstring>& args);  // each quoted as nee
 HANDLE Spawn(std::wstring commandLine, DWORD* pid = nullptr);
 int RunWait(const std::wstring& commandLine, DWORD ms = 30000);  // the exit code, or -1
 
-// The recording tool: tool.exe copied to any name. Each run appends its
-// name, current folder and arguments to the log named by PLUM_TOOL_LOG.
+// A run of tool.exe (copied to any name) from the log named by PLUM_TOOL_LOG.
 struct ToolRun {
   std::wstring program, folder;
   std::vector<std::wstring> args;
@@ -52,13 +49,9 @@ void Click(HWND w);                               // in the middle of the window
 RECT ClientOnScreen(HWND w);
 void SetClassesValue(const std::wstring& key, const std::wstring& text, DWORD type = REG_SZ);
 
-struct DragResult {
-  bool dropped = false;  // the drag ran and ended in a drop
-  DWORD effect = 0;      // what the target answered
-};
+// plum_dock.exe (or `exe`) started from `app`, with `ini` when given.
+constexpr DWORD kNoDrop = ~0u;  // the drag did not end in a drop
 
-// plum_dock.exe (or `exe`) copied into `app` and started there, with `ini`
-// as its settings file when given; waits for its main window.
 class Dock {
  public:
   explicit Dock(const fs::path& app, const std::string& ini = "", const fs::path& exe = {});
@@ -71,16 +64,14 @@ class Dock {
   HWND Slot(int i) const;
   void Raise() const;  // in the X stacking too, before pointer input
   POINT SlotPoint(int i) const;
-  DragResult Drop(int slot, const std::vector<fs::path>& files) const;
-  DragResult DropText(int slot, const std::wstring& text) const;
+  // A real drag onto the slot: the effect the dock answered, or kNoDrop.
+  DWORD Drop(int slot, const std::vector<fs::path>& files) const;
+  DWORD DropText(int slot, const std::wstring& text) const;
   void DoubleClick(int slot) const;
   void Keys(const std::wstring& keys) const;  // into the active dock: L"F10 Down Return"
-  // A visible top-level window of the dock with this caption and class.
   HWND Window(const std::wstring& caption, const std::wstring& cls = L"", DWORD ms = 5000) const;
-  // The text of the message box the dock shows within `ms` ("" for none),
-  // which is then closed with its OK button.
-  std::wstring Message(DWORD ms = 5000) const;
-  std::wstring Tooltip(int slot) const;  // hovers and reads the tool tip shown
+  std::wstring Message(DWORD ms = 5000) const;  // its text ("" for none), then OK
+  std::wstring Tooltip(int slot) const;         // hovers and reads the tool tip shown
   bool Ended(DWORD ms) const;
 };
 

@@ -30,11 +30,7 @@ static BOOL WINAPI Interrupted(DWORD) {
 
 int wmain(int argc, wchar_t** argv) {
   const std::wstring option = argc > 1 ? argv[1] : L"";
-  if (option == L"--window" && argc > 2) {
-    CreateWindowW(L"STATIC", argv[2], WS_OVERLAPPEDWINDOW | WS_VISIBLE, 400, 300, 200, 80, nullptr,
-                  nullptr, nullptr, nullptr);
-    for (MSG msg; GetMessageW(&msg, nullptr, 0, 0) > 0;) DispatchMessageW(&msg);
-  }
+  if (option == L"--window" && argc > 2) return MessageBoxW(nullptr, L"", argv[2], MB_OK);
   if (option == L"--keep" && argc > 3) {
     for (int i = 0; i < _wtoi(argv[2]); ++i)
       CreateEventW(nullptr, FALSE, FALSE, nullptr), CreateSolidBrush(RGB(i, 0, 0));

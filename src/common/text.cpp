@@ -1,7 +1,5 @@
 #include "common/text.h"
 
-#include <cwchar>
-
 namespace plum {
 namespace {
 
@@ -63,7 +61,7 @@ std::wstring DescribeCharacter(std::wstring_view ch) {
   if (ch.size() == 2 && IS_HIGH_SURROGATE(ch[0]) && IS_LOW_SURROGATE(ch[1]))
     code = 0x10000 + ((ch[0] - 0xD800ul) << 10) + (ch[1] - 0xDC00ul);
   wchar_t hex[16];
-  swprintf(hex, 16, L"U+%04lX", code);
+  wsprintfW(hex, L"U+%04lX", code);
   return L"「" + std::wstring(ch) + L"」(" + hex + L")";
 }
 
@@ -78,8 +76,16 @@ std::wstring SystemMessage(DWORD error) {
                            text.back() == L'.' || text.back() == L'。'))
     text.pop_back();
   wchar_t code[32];
-  swprintf(code, 32, L"エラー %lu", static_cast<unsigned long>(error));
+  wsprintfW(code, L"エラー %lu", static_cast<unsigned long>(error));
   return text.empty() ? std::wstring(code) : text + L" (" + code + L")";
+}
+
+std::wstring DecimalText(unsigned long value) {
+  wchar_t digits[16];
+  wchar_t* p = digits + 16;
+  do *--p = static_cast<wchar_t>(L'0' + value % 10);
+  while (value /= 10);
+  return std::wstring(p, digits + 16);
 }
 
 }  // namespace plum

@@ -26,6 +26,9 @@ std::wstring DecodeText(std::string_view bytes, UINT codePage);
 // U+XXXX and the character itself, for messages about a character.
 std::wstring DescribeCharacter(std::wstring_view ch);
 
+// A number in decimal digits (without the C library's formatting code).
+std::wstring DecimalText(unsigned long value);
+
 // The system's message for a Win32 error code, without the trailing line
 // break, followed by the code itself.
 std::wstring SystemMessage(DWORD error);

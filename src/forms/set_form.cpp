@@ -197,7 +197,7 @@ void SetForm::Save() {
       {kSectionPath, kSlotKeys[0], ToolCommand(0)},
       {kSectionPath, kSlotKeys[1], ToolCommand(1)},
       {kSectionPath, kSlotKeys[2], ToolCommand(2)},
-      {kSectionCheck, kKeyTop, std::to_wstring(AlwaysInFrontState())},
+      {kSectionCheck, kKeyTop, DecimalText(static_cast<unsigned long>(AlwaysInFrontState()))},
   };
   const SettingWrite write = WriteSettings(entries, settingsFile_);
   if (!write.ok) {

@@ -83,7 +83,9 @@ DWORD RewriteInPlace(const std::wstring& path, const std::string& bytes) {
 
 }  // namespace
 
-std::wstring SlotScriptName(int slot) { return L"plum_dock" + std::to_wstring(slot) + L".bat"; }
+std::wstring SlotScriptName(int slot) {
+  return L"plum_dock" + DecimalText(static_cast<unsigned long>(slot)) + L".bat";
+}
 
 std::wstring SlotScriptPath(const std::wstring& appFolder, int slot) {
   return appFolder + SlotScriptName(slot);
@@ -140,7 +142,7 @@ ScriptOutcome WriteSlotScript(int slot, const std::wstring& droppedPath,
                    L"」にフォルダーの区切り (\\) がありません。");
 
   const UINT codePage = GetOEMCP();
-  const std::wstring codePageName = L"文字コード (コードページ " + std::to_wstring(codePage) + L")";
+  const std::wstring codePageName = L"文字コード (コードページ " + DecimalText(codePage) + L")";
   std::wstring bad;
 
   // The folder: as it stands, or its short form when that is representable.
