@@ -296,16 +296,9 @@ Counts Measure(DWORD pid, HANDLE process) {
   while (NtQuerySystemInformation(static_cast<SYSTEM_INFORMATION_CLASS>(16), list.data(),
                                   static_cast<ULONG>(list.size()), &needed) != 0)
     list.resize(list.size() * 2);
-  struct Entry {
-    USHORT pid, trace;
-    UCHAR type, attributes;
-    USHORT handle;
-    void* object;
-    ULONG access;
-  };
-  const ULONG count = *reinterpret_cast<ULONG*>(list.data());
-  const Entry* e = reinterpret_cast<const Entry*>(list.data() + sizeof(void*));
-  for (ULONG i = 0; i < count; ++i) c.kernel += e[i].pid == static_cast<USHORT>(pid);
+  // A count, then entries of 24 bytes, each starting with its process id.
+  for (ULONG i = 0; i < *reinterpret_cast<ULONG*>(list.data()); ++i)
+    c.kernel += *reinterpret_cast<USHORT*>(list.data() + 8 + 24 * i) == static_cast<USHORT>(pid);
   PROCESS_BASIC_INFORMATION info = {};
   NtQueryInformationProcess(process, ProcessBasicInformation, &info, sizeof info, nullptr);
   void* table = nullptr;

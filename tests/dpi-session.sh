@@ -5,8 +5,7 @@
 #   tests/dpi-session.sh 144 build/win64/tests/dpi_tests.exe
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-dpi=$1
-shift
+dpi=$1 && shift
 build="${PLUM_BUILD_DIR:-$here/../build/win64}"
 base="$build/wineprefix" prefix="$build/wineprefix-dpi$dpi"
 [ -f "$base/system.reg" ] || PLUM_BUILD_DIR="$build" "$here/wine-session.sh" true

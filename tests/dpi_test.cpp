@@ -1,6 +1,5 @@
-// The real dock with the screen at PLUM_TEST_DPI (tests/dpi-session.sh):
-// sizes given at 96 DPI, in twips and as pictures follow it, and drops and
-// double-clicks still run the tools.
+// The real dock at PLUM_TEST_DPI (tests/dpi-session.sh): sizes in pixels at 96
+// DPI, in twips and the pictures follow it; drops and double-clicks still run.
 #include <gtest/gtest.h>
 
 #include "res/resource.h"
@@ -17,7 +16,9 @@ int Px(int pixelsAt96) { return MulDiv(pixelsAt96, kDpi, 96); }
 int Tw(int twips) { return MulDiv(twips, kDpi, 1440); }
 
 std::vector<LONG> ClientArea(HWND w) {  // left, top, width, height
-  const RECT r = ClientOnScreen(w);
+  RECT r;
+  GetClientRect(w, &r);
+  MapWindowPoints(w, nullptr, reinterpret_cast<POINT*>(&r), 2);
   return {r.left, r.top, r.right - r.left, r.bottom - r.top};
 }
 

@@ -170,13 +170,6 @@ void Click(HWND w) {
   Sleep(100);
 }
 
-RECT ClientOnScreen(HWND w) {
-  RECT r;
-  GetClientRect(w, &r);
-  MapWindowPoints(w, nullptr, reinterpret_cast<POINT*>(&r), 2);
-  return r;
-}
-
 void SetClassesValue(const std::wstring& key, const std::wstring& text, DWORD type) {
   HKEY h = nullptr;
   RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &h,

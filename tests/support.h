@@ -46,7 +46,6 @@ std::vector<ToolRun> WaitRuns(const fs::path& log, size_t count, DWORD ms = 1500
 bool Xdo(const std::vector<std::wstring>& args);  // xdotool; false when it failed
 std::wstring Text(HWND w);                        // WM_GETTEXT, across processes
 void Click(HWND w);                               // in the middle of the window
-RECT ClientOnScreen(HWND w);
 void SetClassesValue(const std::wstring& key, const std::wstring& text, DWORD type = REG_SZ);
 
 // plum_dock.exe (or `exe`) started from `app`, with `ini` when given.

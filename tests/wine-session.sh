@@ -1,8 +1,6 @@
 #!/bin/bash
-# Runs a command inside the Wine test bed: a private prefix under the build
-# folder (created on first use), drive D: mapped for the other-drive tests, a
-# wineserver kept alive for the whole command, and a virtual display when
-# there is no real one.
+# Runs a command in the Wine test bed: a private prefix under the build folder,
+# drive D: mapped, one wineserver for the whole command, Xvfb when no display.
 #   tests/wine-session.sh ctest --preset win64
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)

@@ -70,6 +70,13 @@ struct GdiObjectTraits {
   static void Close(Handle h) { DeleteObject(h); }
 };
 
+// Memory device contexts, made with CreateCompatibleDC.
+struct MemoryDcTraits {
+  using Handle = HDC;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) { DeleteDC(h); }
+};
+
 struct IconTraits {
   using Handle = HICON;
   static Handle Invalid() { return nullptr; }
@@ -94,6 +101,7 @@ using RegKey = UniqueHandle<RegKeyTraits>;
 using BitmapHandle = UniqueHandle<GdiObjectTraits<HBITMAP>>;
 using FontHandle = UniqueHandle<GdiObjectTraits<HFONT>>;
 using BrushHandle = UniqueHandle<GdiObjectTraits<HBRUSH>>;
+using MemoryDc = UniqueHandle<MemoryDcTraits>;
 using IconHandle = UniqueHandle<IconTraits>;
 using CursorHandle = UniqueHandle<CursorTraits>;
 using WindowHandle = UniqueHandle<WindowTraits>;

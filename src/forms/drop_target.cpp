@@ -76,6 +76,9 @@ HRESULT SlotDropTarget::Drop(IDataObject* data, DWORD, POINTL, DWORD* effect) {
   *effect = Effect(*effect);
   std::wstring path = *effect == DROPEFFECT_COPY ? FirstDroppedFile(data) : std::wstring();
   acceptable_ = false;
+  // A list that cannot be read is refused, so the source does not report a
+  // copy that never happened.
+  if (path.empty()) *effect = DROPEFFECT_NONE;
   if (!path.empty()) onDrop_(path);
   return S_OK;
 }

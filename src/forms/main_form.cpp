@@ -54,13 +54,6 @@ struct Drawing {
 };
 constexpr Drawing kDrawings[] = {{50, IDB_RUN0}, {75, IDB_RUN0_150}, {100, IDB_RUN0_200}};
 
-struct MemoryDcTraits {
-  using Handle = HDC;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle h) { DeleteDC(h); }
-};
-using MemoryDc = UniqueHandle<MemoryDcTraits>;
-
 // Slot `slot`'s picture, `size` pixels square: the drawing of that size, or
 // the nearest larger one (the largest beyond it) scaled smoothly.
 BitmapHandle SlotPicture(HINSTANCE instance, int slot, int size) {
