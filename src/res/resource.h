@@ -12,4 +12,4 @@
 #define IDB_RUN0_200 121
 #define IDB_RUN1_200 122
 #define IDB_RUN2_200 123
-#define IDC_GO 201       // the About window's link pointer: "Go!"
+#define IDC_GO 201  // the About window's link pointer: "Go!"
