@@ -7,7 +7,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build="${PLUM_BUILD_DIR:-$root/build/win64}"
 export WINEPREFIX="${WINEPREFIX:-$build/wineprefix}"
 export LC_ALL=ja_JP.UTF-8 WINEDEBUG="${WINEDEBUG:--all}"
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+# comdlg32 and comctl32 native first: a copy planted beside a program would be
+# loaded, as on Windows (the dock must never load one).
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;comdlg32,comctl32=n,b"
 
 if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
