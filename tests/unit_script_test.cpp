@@ -13,6 +13,7 @@ using namespace t;
 struct ScriptTest : ::testing::Test {
   Scratch app{L"app"}, work{L"hostile"};
   fs::path log = work.dir / L"tool.log";
+  void SetUp() override { SetEnvironmentVariableW(L"PLUM_TOOL_LOG", log.c_str()); }
   fs::path Bat(int slot) { return app.dir / plum::SlotScriptName(slot); }
   plum::ScriptOutcome Write(int slot, const fs::path& dropped, const std::wstring& tool) {
     return plum::WriteSlotScript(slot, dropped, app.dir.wstring() + L"\\", tool);
@@ -67,7 +68,6 @@ TEST_F(ScriptTest, RefusalLeavesTheOldScriptAndNoHalfWrittenFile) {
 // canary.exe (beside the file) never runs.
 TEST_F(ScriptTest, HostileNamesRunAsOneArgumentInTheirFolder) {
   const fs::path tool = PlaceTool(work.dir / L"bin dir" / L"javac.exe");
-  SetEnvironmentVariableW(L"PLUM_TOOL_LOG", log.c_str());
   const std::wstring names[][2] = {
       {L"a & canary & b", L"x&canary&.java"},
       {L"100% (%PATH%)", L"%PATH%~dp0 %1.java"},
@@ -95,7 +95,6 @@ TEST_F(ScriptTest, HostileNamesRunAsOneArgumentInTheirFolder) {
     }
   }
   for (const auto& n : names) fs::remove_all(fs::path(L"D:\\") / n[0]);
-  SetEnvironmentVariableW(L"PLUM_TOOL_LOG", nullptr);
 }
 
 // A tool under a folder whose name cmd.exe would act on (no space in its
@@ -105,7 +104,6 @@ TEST_F(ScriptTest, ToolPathsWithCmdCharactersRunTheTool) {
   const fs::path dropped = work.dir / L"Hello.java", tools = plum::ShortPathOf(work.dir);
   ASSERT_EQ(tools.wstring().find(L' '), std::wstring::npos);
   WriteFile(dropped, "class Hello {}");
-  SetEnvironmentVariableW(L"PLUM_TOOL_LOG", log.c_str());
   const wchar_t* folders[] = {L"R&D", L"a^b", L"100%", L"%PATH%", L"x(y);z,=w", L"R&D \u20AC"};
   for (const wchar_t* const& name : folders) {
     ASSERT_TRUE(Write(2, dropped, PlaceTool(tools / name / L"javac.exe")).ok) << Utf8(name);

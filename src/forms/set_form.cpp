@@ -229,16 +229,10 @@ LRESULT SetForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:  // the close box keeps the edits, like Cancel
       Hide();
       return 0;
-    case WM_DPICHANGED: {  // moved to a monitor of another DPI
-      const RECT& r = *reinterpret_cast<const RECT*>(lParam);
-      SetWindowPos(hwnd_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
-      const int dpi = LOWORD(wParam);
-      FitClientArea(hwnd_, TwipsToPixels(kClientTwips.width, dpi),
-                    TwipsToPixels(kClientTwips.height, dpi));
-      LayOutControls(dpi);
+    case WM_DPICHANGED:  // moved to a monitor of another DPI
+      LayOutControls(
+          ApplyDpiChange(hwnd_, wParam, lParam, kClientTwips.width, kClientTwips.height));
       return 0;
-    }
   }
   return DefWindowProcW(hwnd_, message, wParam, lParam);
 }

@@ -238,17 +238,10 @@ LRESULT VersionForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
       Close();
       return 0;
-    case WM_DPICHANGED: {  // moved to a monitor of another DPI
-      const RECT& r = *reinterpret_cast<const RECT*>(lParam);
-      SetWindowPos(hwnd_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
-      const int dpi = LOWORD(wParam);
-      FitClientArea(hwnd_, TwipsToPixels(kClientTwips.width, dpi),
-                    TwipsToPixels(kClientTwips.height, dpi));
-      LayOut(dpi);
+    case WM_DPICHANGED:  // moved to a monitor of another DPI
+      LayOut(ApplyDpiChange(hwnd_, wParam, lParam, kClientTwips.width, kClientTwips.height));
       InvalidateRect(hwnd_, nullptr, TRUE);
       return 0;
-    }
   }
   return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
