@@ -32,8 +32,9 @@ in_wine "$build/bench/plum_bench.exe" "$@" | grep '^|'
 
 # The end-to-end handle test with a full load: after a warm-up round, it
 # counts the dock's objects from outside, runs the rounds, counts again.
+# Its whole output stays in the build folder.
 out=$(PLUM_LOAD_ROUNDS=$rounds in_wine "$build/tests/dock_tests.exe" \
-  --gtest_filter='DockTest.HandlesStay*' || true)
+  --gtest_filter='DockTest.HandlesStay*' | tee "$build/load-test.log" || true)
 load="after $rounds rounds: $((3 * rounds)) drops, $rounds settings dialogs, $rounds About windows"
 sed -n 's/^kernel \([0-9]*\) -> \([0-9]*\), gdi \([0-9]*\) -> \([0-9]*\), windows \([0-9]*\) -> \([0-9]*\)$/\1 \2 \3 \4 \5 \6/p' \
   <<<"$out" | while read -r k0 k1 g0 g1 w0 w1; do
@@ -42,4 +43,6 @@ sed -n 's/^kernel \([0-9]*\) -> \([0-9]*\), gdi \([0-9]*\) -> \([0-9]*\), window
   echo "| windows, top-level and child (enumeration), likewise | $w0 -> $w1 |"
 done
 grep -q '^\[  PASSED  \] 1 test' <<<"$out" ||
-  echo "| the handle test | did not pass: $(grep -m1 -E 'Failure|FAILED' <<<"$out") |"
+  echo "| the handle test's checks that failed (its log: $build/load-test.log) |" \
+    "$(sed -n 's/.*[/\\]\([a-z_]*\.cpp:[0-9]*\): Failure.*/\1/p' <<<"$out" | sort | uniq -c |
+      awk '{printf "%s%s %dx", (NR > 1 ? ", " : ""), $2, $1}') |"
