@@ -180,10 +180,9 @@ void SetClassesValue(const std::wstring& key, const std::wstring& text, DWORD ty
   RegCloseKey(h);
 }
 
-Dock::Dock(const fs::path& app, const std::string& ini, const fs::path& exe) {
+Dock::Dock(const fs::path& app, const std::string& ini) {
   const fs::path copy = app / L"plum_dock.exe";
-  fs::copy_file(exe.empty() ? Here() / L"../src/plum_dock.exe" : exe, copy,
-                fs::copy_options::overwrite_existing);
+  fs::copy_file(Here() / L"../src/plum_dock.exe", copy, fs::copy_options::overwrite_existing);
   if (!ini.empty()) WriteFile(app / L"plum_dock.ini", ini);
   process = Spawn(Quote(copy), &pid);
   WaitFor([&] { return (main = TopLevel(pid, L"PlumDockMainForm", L"")) || Ended(0); }, 20000);

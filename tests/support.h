@@ -48,12 +48,12 @@ std::wstring Text(HWND w);                        // WM_GETTEXT, across processe
 void Click(HWND w);                               // in the middle of the window
 void SetClassesValue(const std::wstring& key, const std::wstring& text, DWORD type = REG_SZ);
 
-// plum_dock.exe (or `exe`) started from `app`, with `ini` when given.
+// plum_dock.exe started from `app`, with `ini` when given.
 constexpr DWORD kNoDrop = ~0u;  // the drag did not end in a drop
 
 class Dock {
  public:
-  explicit Dock(const fs::path& app, const std::string& ini = "", const fs::path& exe = {});
+  explicit Dock(const fs::path& app, const std::string& ini = "");
   ~Dock();  // ends the program if it still runs
 
   HWND main = nullptr;

@@ -68,17 +68,13 @@ inline void FitClientArea(HWND hwnd, int width, int height) {
   }
 }
 
-// A dialog moved to a monitor of another DPI (WM_DPICHANGED): takes the
-// suggested rectangle, fits its client area of `widthTwips` x `heightTwips`
-// at the new DPI, and returns that DPI for laying out the controls again.
-inline int ApplyDpiChange(HWND hwnd, WPARAM wParam, LPARAM lParam, int widthTwips,
-                          int heightTwips) {
+// A window moved to a monitor of another DPI (WM_DPICHANGED): takes the
+// rectangle the system suggests and returns the new DPI.
+inline int ApplyDpiChange(HWND hwnd, WPARAM wParam, LPARAM lParam) {
   const RECT& r = *reinterpret_cast<const RECT*>(lParam);
   SetWindowPos(hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                SWP_NOZORDER | SWP_NOACTIVATE);
-  const int dpi = LOWORD(wParam);
-  FitClientArea(hwnd, MulDiv(widthTwips, dpi, 1440), MulDiv(heightTwips, dpi, 1440));
-  return dpi;
+  return LOWORD(wParam);
 }
 
 // The same, then moves the window so that its client area's top left is at

@@ -78,8 +78,10 @@ HRESULT SlotDropTarget::Drop(IDataObject* data, DWORD, POINTL, DWORD* effect) {
   acceptable_ = false;
   // A list that cannot be read is refused, so the source does not report a
   // copy that never happened.
-  if (path.empty()) *effect = DROPEFFECT_NONE;
-  if (!path.empty()) onDrop_(path);
+  if (path.empty())
+    *effect = DROPEFFECT_NONE;
+  else
+    onDrop_(path);
   return S_OK;
 }
 

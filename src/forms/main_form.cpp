@@ -294,14 +294,10 @@ LRESULT MainForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ACTIVATE:
       OnActivate(wParam, lParam);
       break;
-    case WM_DPICHANGED: {  // moved to a monitor of another DPI
-      dpi_ = LOWORD(wParam);
-      const RECT& r = *reinterpret_cast<const RECT*>(lParam);
-      SetWindowPos(hwnd_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+    case WM_DPICHANGED:  // moved to a monitor of another DPI
+      dpi_ = ApplyDpiChange(hwnd_, wParam, lParam);
       Layout();
       return 0;
-    }
     case kDropMessage:
       HandleDrop(static_cast<int>(wParam));
       return 0;

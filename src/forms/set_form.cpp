@@ -230,8 +230,7 @@ LRESULT SetForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       Hide();
       return 0;
     case WM_DPICHANGED:  // moved to a monitor of another DPI
-      LayOutControls(
-          ApplyDpiChange(hwnd_, wParam, lParam, kClientTwips.width, kClientTwips.height));
+      LayOutControls(ApplyDialogDpiChange(hwnd_, wParam, lParam, kClientTwips));
       return 0;
   }
   return DefWindowProcW(hwnd_, message, wParam, lParam);

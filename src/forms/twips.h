@@ -14,4 +14,13 @@ struct TwipsRect {
   int left, top, width, height;
 };
 
+// A dialog moved to a monitor of another DPI (WM_DPICHANGED): the suggested
+// rectangle, then a client area of `client`'s twips at the new DPI. Returns
+// the DPI, for laying out the controls again.
+inline int ApplyDialogDpiChange(HWND hwnd, WPARAM wParam, LPARAM lParam, const TwipsRect& client) {
+  const int dpi = ApplyDpiChange(hwnd, wParam, lParam);
+  FitClientArea(hwnd, TwipsToPixels(client.width, dpi), TwipsToPixels(client.height, dpi));
+  return dpi;
+}
+
 }  // namespace plum

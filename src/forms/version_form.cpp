@@ -239,7 +239,7 @@ LRESULT VersionForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       Close();
       return 0;
     case WM_DPICHANGED:  // moved to a monitor of another DPI
-      LayOut(ApplyDpiChange(hwnd_, wParam, lParam, kClientTwips.width, kClientTwips.height));
+      LayOut(ApplyDialogDpiChange(hwnd_, wParam, lParam, kClientTwips));
       InvalidateRect(hwnd_, nullptr, TRUE);
       return 0;
   }

@@ -171,10 +171,11 @@ ScriptOutcome WriteSlotScript(int slot, const std::wstring& droppedPath,
       attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
   std::wstring toolForm = ScriptToolCommand(toolCommand, namesFile);
   if (!Fits(toolForm, codePage, &bad)) {
-    std::wstring shortTool = namesFile ? ShortPathOf(toolCommand) : std::wstring();
+    const std::wstring shortTool = namesFile ? ShortPathOf(toolCommand) : std::wstring();
+    const std::wstring shortForm = ScriptToolCommand(shortTool, true);
     std::wstring ignored;
-    if (!shortTool.empty() && Fits(ScriptToolCommand(shortTool, true), codePage, &ignored))
-      toolForm = ScriptToolCommand(shortTool, true);
+    if (!shortTool.empty() && Fits(shortForm, codePage, &ignored))
+      toolForm = shortForm;
     else
       return Failure(cannotWrite + L"ツールのコマンド「" + toolCommand + L"」の文字 " +
                      DescribeCharacter(bad) + L" はコマンド プロンプトの" + codePageName +
