@@ -6,6 +6,7 @@
 
 #include <array>
 
+#include "res/resource.h"
 #include "support.h"
 
 namespace {
@@ -121,15 +122,15 @@ TEST_F(DockTest, SettingsDialogEditsAreLiveAndOnlyOkSavesThem) {
 
   HWND dialog = open();
   ASSERT_TRUE(dialog);
-  Click(GetDlgItem(dialog, 1030));  // the file dialog, cancelled
+  Click(GetDlgItem(dialog, IDC_SET_COMMAND0));  // the file dialog, cancelled
   HWND files = dock.Window(L"", L"#32770", 10000);
   PostMessageW(files, WM_COMMAND, IDCANCEL, 0);
   EXPECT_TRUE(WaitFor([&] { return files && !IsWindow(files); }));
   // Cancel keeps an edit for the run, not in the file
-  Retype(GetDlgItem(dialog, 1021), L"javac");
+  Retype(GetDlgItem(dialog, IDC_SET_PATH0 + 1), L"javac");
   Xdo({L"key", L"Return", L"Escape"});  // neither is a button's key
   EXPECT_TRUE(IsWindowVisible(dialog));
-  Click(GetDlgItem(dialog, 1002));
+  Click(GetDlgItem(dialog, IDC_SET_CANCEL));
   EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(dialog); }));
   dock.Drop(1, {hello});
   std::vector<ToolRun> runs = WaitRuns(log, 1);
@@ -137,7 +138,7 @@ TEST_F(DockTest, SettingsDialogEditsAreLiveAndOnlyOkSavesThem) {
   EXPECT_EQ(runs[0].program, L"javac.exe") << Utf8(runs[0].args[0]);
 
   open();  // so does the close box
-  Retype(GetDlgItem(dialog, 1020), L"java");
+  Retype(GetDlgItem(dialog, IDC_SET_PATH0), L"java");
   Xdo({L"key", L"alt+F4"});
   EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(dialog); }));
   EXPECT_EQ(ReadFile(app.dir / L"plum_dock.ini"), ini);
@@ -147,9 +148,9 @@ TEST_F(DockTest, SettingsDialogEditsAreLiveAndOnlyOkSavesThem) {
   EXPECT_EQ(runs[1].program, L"java.exe");
 
   open();  // OK writes all four, and the check box takes effect at once
-  Retype(GetDlgItem(dialog, 1022), L"");
-  Click(GetDlgItem(dialog, 1040));
-  Click(GetDlgItem(dialog, 1001));
+  Retype(GetDlgItem(dialog, IDC_SET_PATH0 + 2), L"");
+  Click(GetDlgItem(dialog, IDC_SET_CHECK1));
+  Click(GetDlgItem(dialog, IDC_SET_OK));
   EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(dialog); }));
   EXPECT_EQ(
       ReadFile(app.dir / L"plum_dock.ini"),
@@ -157,13 +158,13 @@ TEST_F(DockTest, SettingsDialogEditsAreLiveAndOnlyOkSavesThem) {
   EXPECT_TRUE(WaitFor([&] { return Topmost(dock.main); }));
   open();
   EXPECT_TRUE(WaitFor([&] { return !Topmost(dock.main); }));  // not over its own dialog
-  Click(GetDlgItem(dialog, 1040));
+  Click(GetDlgItem(dialog, IDC_SET_CHECK1));
   fs::remove(app.dir / L"plum_dock.ini");  // Wine writes a read-only file: a folder it cannot
   fs::create_directory(app.dir / L"plum_dock.ini");
-  Click(GetDlgItem(dialog, 1001));
+  Click(GetDlgItem(dialog, IDC_SET_OK));
   EXPECT_NE(dock.Message().find((app.dir / L"plum_dock.ini").wstring()), std::wstring::npos);
   EXPECT_TRUE(IsWindowVisible(dialog));  // nothing lost: the dialog stays with the edits
-  Click(GetDlgItem(dialog, 1002));
+  Click(GetDlgItem(dialog, IDC_SET_CANCEL));
   EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(dialog) && !Topmost(dock.main); }));
 
   EXPECT_NE(dock.Tooltip(0), L"");
@@ -233,7 +234,7 @@ TEST_F(DockTest, HelpItemsAndTheAboutLinkOpenTheHtmlProgram) {
   dock.Keys(L"F10 Right Down Return");
   HWND about = dock.Window(L"", L"PlumDockVersionForm");
   ASSERT_TRUE(about);
-  Click(GetDlgItem(about, 3003));  // the link label
+  Click(GetDlgItem(about, IDC_VER_LINK));  // the link label
   runs = WaitRuns(log, 3);
   ASSERT_EQ(runs.size(), 3u);
   EXPECT_EQ(runs[2].args.size(), 1u);
@@ -347,7 +348,7 @@ TEST_F(DockTest, HandlesStayFlatUnderDropsAndDialogs) {
     }
     dock.Keys(L"F10 Down Return");
     HWND dialog = dock.Window(L"設定");
-    Click(GetDlgItem(dialog, 1002));
+    Click(GetDlgItem(dialog, IDC_SET_CANCEL));
     WaitFor([&] { return !IsWindowVisible(dialog); });
     dock.Keys(L"F10 Right Down Return");
     HWND about = dock.Window(L"", L"PlumDockVersionForm");

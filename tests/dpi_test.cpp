@@ -80,7 +80,7 @@ TEST(Dpi, WindowsPicturesAndDialogsFollowTheDpiAndSlotsStillRun) {
   HWND settings = dock.Window(L"設定");
   ASSERT_TRUE(settings);
   EXPECT_EQ(ClientArea(settings), std::vector<LONG>({Tw(2760), Tw(3750), Tw(6030), Tw(2700)}));
-  Click(GetDlgItem(settings, 1002));
+  Click(GetDlgItem(settings, IDC_SET_CANCEL));
   ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(settings); }));
   dock.Keys(L"F10 Right Down Return");
   HWND about = dock.Window(L"", L"PlumDockVersionForm");

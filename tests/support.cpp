@@ -1,5 +1,7 @@
 #include "support.h"
 
+#include "res/resource.h"
+
 #include <ole2.h>
 #include <fstream>
 #include <sstream>
@@ -197,7 +199,7 @@ Dock::~Dock() {
 
 bool Dock::Ended(DWORD ms) const { return !process || WaitForSingleObject(process, ms) == 0; }
 
-HWND Dock::Slot(int i) const { return GetDlgItem(main, 100 + i); }
+HWND Dock::Slot(int i) const { return GetDlgItem(main, IDC_RUN0 + i); }
 
 // Without a window manager the X stacking can lag behind Wine's own order,
 // and pointer input follows the X stacking.

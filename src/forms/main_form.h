@@ -11,6 +11,7 @@
 #include "common/handles.h"
 #include "forms/drop_target.h"
 #include "forms/set_form.h"
+#include "res/resource.h"
 #include "slots/slot_runner.h"
 
 namespace plum {
@@ -25,7 +26,7 @@ enum MainMenuCommand : int {
 };
 
 // Control IDs of the slot images `run` 0..2.
-inline constexpr int kRunControlId = 100;
+inline constexpr int kRunControlId = IDC_RUN0;
 
 class MainForm final : public FormWindow {
  public:

@@ -5,6 +5,7 @@
 #include "common/late_import.h"
 #include "common/text.h"
 #include "forms/twips.h"
+#include "res/resource.h"
 #include "settings/settings_file.h"
 
 namespace plum {
@@ -14,15 +15,13 @@ constexpr wchar_t kClassName[] = L"PlumDockSetForm";
 constexpr wchar_t kCaption[] = L"設定";
 constexpr wchar_t kFileDialogDll[] = L"comdlg32.dll";
 
-// Control IDs. OK and Cancel deliberately avoid IDOK and IDCANCEL: neither
-// is the default or cancel button, so Enter and Esc press neither.
 enum : int {
-  kIdOk = 1001,
-  kIdCancel = 1002,
-  kIdLabel0 = 1010,
-  kIdPath0 = 1020,
-  kIdCommand0 = 1030,
-  kIdCheck1 = 1040,
+  kIdOk = IDC_SET_OK,
+  kIdCancel = IDC_SET_CANCEL,
+  kIdLabel0 = IDC_SET_LABEL0,
+  kIdPath0 = IDC_SET_PATH0,
+  kIdCommand0 = IDC_SET_COMMAND0,
+  kIdCheck1 = IDC_SET_CHECK1,
 };
 
 constexpr wchar_t kLabels[3][16] = {L"アプレットビュワーパス", L"インタープリタパス",

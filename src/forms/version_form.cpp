@@ -17,7 +17,13 @@ constexpr COLORREF kGreen = RGB(0, 255, 0);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr TwipsRect kClientTwips = {0, 0, 4620, 2805};
 
-enum : int { kIdTitle = 3001, kIdVersion, kIdLink, kIdDescription, kIdDisclaimer };
+enum : int {
+  kIdTitle = IDC_VER_TITLE,
+  kIdVersion = IDC_VER_VERSION,
+  kIdLink = IDC_VER_LINK,
+  kIdDescription = IDC_VER_DESCRIPTION,
+  kIdDisclaimer = IDC_VER_DISCLAIMER,
+};
 
 enum FontKind { kStandard, kTitle, kLink };
 

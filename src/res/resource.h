@@ -13,3 +13,19 @@
 #define IDB_RUN1_200 122
 #define IDB_RUN2_200 123
 #define IDC_GO 201  // the About window's link pointer: "Go!"
+
+// Control IDs. The settings dialog's OK and Cancel deliberately avoid IDOK
+// and IDCANCEL: neither is the default or cancel button, so Enter and Esc
+// press neither.
+#define IDC_RUN0 100  // the main window's slot images `run` 0..2
+#define IDC_SET_OK 1001
+#define IDC_SET_CANCEL 1002
+#define IDC_SET_LABEL0 1010    // `Label` 0..2
+#define IDC_SET_PATH0 1020     // `path` 0..2
+#define IDC_SET_COMMAND0 1030  // `Command` 0..2
+#define IDC_SET_CHECK1 1040
+#define IDC_VER_TITLE 3001
+#define IDC_VER_VERSION 3002
+#define IDC_VER_LINK 3003
+#define IDC_VER_DESCRIPTION 3004
+#define IDC_VER_DISCLAIMER 3005
