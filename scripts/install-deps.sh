@@ -12,7 +12,7 @@ packages=(
   googletest
   wine wine64
   xvfb xauth xdotool x11-utils imagemagick fonts-ipafont-gothic
-  locales
+  locales openjdk-17-jdk-headless
 )
 
 missing=()

@@ -23,32 +23,51 @@ struct ScriptTest : ::testing::Test {
 TEST_F(ScriptTest, BytesAreCodePage932WithCrLf) {
   const std::string banner = "@ECHO ------" + Sjis(L"コマンドを実行します") + "------\r\n";
   struct {
+    int slot;
     const wchar_t *tool, *dropped;
     std::string line2, line5;
   } cases[] = {
-      {L"javac", L"C:\\work\\src\\Hello.java", "C:\\work\\src", "javac Hello.java"},
-      {L"javac", L"D:\\Hello.java", "D:\\", "javac Hello.java"},
-      {L"java", L"C:\\my work\\Hello World.java", "C:\\my work", "java \"Hello World.java\""},
-      {L"", L"C:\\w\\Hello.java", "C:\\w", " Hello.java"},
-      {L"javac", L"C:\\表\\ソース.java", Sjis(L"C:\\表"), "javac " + Sjis(L"ソース.java")},
-      {L"javac -g %X%", L"C:\\100%\\a&b.java", "C:\\100%%", "javac -g %X% \"a&b.java\""},
+      {2, L"javac", L"C:\\work\\src\\Hello.java", "cd /d \"C:\\work\\src\"", "javac Hello.java"},
+      {2, L"javac", L"D:\\Hello.java", "cd /d \"D:\\\"", "javac Hello.java"},
+      {1, L"java", L"C:\\my work\\Hello World.java", "cd /d \"C:\\my work\"",
+       "java \"Hello World.java\""},
+      {2, L"", L"C:\\w\\Hello.java", "cd /d \"C:\\w\"", " Hello.java"},
+      {2, L"javac", L"C:\\表\\ソース.java", Sjis(L"cd /d \"C:\\表\""),
+       "javac " + Sjis(L"ソース.java")},
+      {2, L"javac -g %X%", L"C:\\100%\\a&b.java", "cd /d \"C:\\100%%\"",
+       "javac -g %X% \"a&b.java\""},
+      // A network folder is entered with pushd and left with popd.
+      {2, L"javac", L"\\\\srv\\share\\dir\\A.java", "pushd \"\\\\srv\\share\\dir\"",
+       "javac A.java & popd"},
+      // The launcher takes a class by its name and a jar after -jar.
+      {1, L"java", L"C:\\w\\Hello.class", "cd /d \"C:\\w\"", "java Hello"},
+      {1, L"\"C:\\jdk 17\\bin\\JAVA.EXE\" -ea", L"C:\\w\\App.JAR", "cd /d \"C:\\w\"",
+       "\"C:\\jdk 17\\bin\\JAVA.EXE\" -ea -jar App.JAR"},
+      {1, L"javaw -cp lib", L"C:\\w\\My App.jar", "cd /d \"C:\\w\"",
+       "javaw -cp lib -jar \"My App.jar\""},
+      {1, L"C:/jdk/java", L"C:\\w\\Hello.Class", "cd /d \"C:\\w\"", "C:/jdk/java Hello"},
+      {1, L"java", L"C:\\w\\Hello.java", "cd /d \"C:\\w\"", "java Hello.java"},
+      {2, L"java", L"C:\\w\\Hello.class", "cd /d \"C:\\w\"", "java Hello.class"},
+      {1, L"javac", L"C:\\w\\Hello.class", "cd /d \"C:\\w\"", "javac Hello.class"},
   };
   for (const auto& c : cases) {
-    ASSERT_TRUE(Write(2, c.dropped, c.tool).ok);
-    EXPECT_EQ(ReadFile(Bat(2)), "cd\\\r\ncd /d \"" + c.line2 + "\"\r\ncls\r\n" + banner + c.line5 +
-                                    " & goto :eof\r\n")
+    ASSERT_TRUE(Write(c.slot, c.dropped, c.tool).ok);
+    EXPECT_EQ(ReadFile(Bat(c.slot)), "cd\\\r\n" + c.line2 +
+                                         " & if errorlevel 1 goto :eof\r\ncls\r\n" + banner +
+                                         c.line5 + " & goto :eof\r\n")
         << Utf8(c.dropped);
   }
-  EXPECT_FALSE(fs::exists(Bat(0)) || fs::exists(Bat(1)));
+  EXPECT_FALSE(fs::exists(Bat(0)));
 }
 
 TEST_F(ScriptTest, RefusalLeavesTheOldScriptAndNoHalfWrittenFile) {
   ASSERT_TRUE(Write(1, L"C:\\w\\Good.java", L"java").ok);
   const std::string good = ReadFile(Bat(1));
   struct {
-    const wchar_t *dropped, *named;
+    std::wstring dropped, named;
   } cases[] = {
       {L"NoFolder.java", L"NoFolder.java"},
+      {L"C:\\" + std::wstring(256, L'x') + L"\\A.java", L"259 文字"},  // too long, no short form
       {L"C:\\w\\M\u00FCller.java", L"U+00FC"},
       {L"C:\\w\\a\u00A5b.java", L"U+00A5"},  // a yen sign is never a backslash
       {L"C:\\w\\smile\U0001F600.java", L"U+1F600"},
@@ -76,12 +95,16 @@ TEST_F(ScriptTest, HostileNamesRunAsOneArgumentInTheirFolder) {
       {L"(canary)", L"a)&(canary.java"},
       {L"%%~f0", L"%CD% =canary= '`.java"},
       {L"x", std::wstring(200, L'&') + L".java"},
-      {L"M\u00FCller \u20AC", L"Hello.java"},  // a folder outside code page 932: its short form
+      {L"M\u00FCller \u20AC", L"Hello.java"},    // a folder outside code page 932: its short form
+      {std::wstring(250, L'L'), L"Hello.java"},  // too long for cmd.exe under the work folder
   };
   size_t runs = 0;
-  for (const fs::path& drive : {work.dir, fs::path(L"D:\\")}) {
+  // Drive D: and a network share (tests/wine-session.sh maps both).
+  for (const fs::path& drive : {work.dir, fs::path(L"D:\\"), fs::path(L"\\\\plum\\share")}) {
     for (const auto& n : names) {
       const fs::path folder = drive / n[0];
+      if (drive.wstring()[0] == L'\\' && &n >= &names[7]) continue;  // a share has no short names
+      fs::remove_all(folder);  // as an earlier run may have left it
       fs::create_directories(folder);
       WriteFile(folder / n[1], "class X {}");
       PlaceTool(folder / L"canary.exe");
@@ -94,7 +117,16 @@ TEST_F(ScriptTest, HostileNamesRunAsOneArgumentInTheirFolder) {
       EXPECT_EQ(all.back().args, std::vector<std::wstring>{n[1]});
     }
   }
-  for (const auto& n : names) fs::remove_all(fs::path(L"D:\\") / n[0]);
+  // A folder gone before the run: cmd.exe says so and the tool does not run.
+  const fs::path gone = work.dir / L"gone";
+  fs::create_directories(gone);
+  ASSERT_TRUE(Write(1, gone / L"A.java", tool).ok);
+  fs::remove(gone);
+  RunWait(L"cmd /c \"\"" + Bat(1).wstring() + L"\" >nul 2>nul\"");
+  EXPECT_EQ(ToolRuns(log).size(), runs);
+  for (const auto& n : names)
+    for (const wchar_t* drive : {L"D:\\", L"\\\\plum\\share"})
+      fs::remove_all(drive / fs::path(n[0]));
 }
 
 // A tool under a folder whose name cmd.exe would act on (no space in its
@@ -112,6 +144,38 @@ TEST_F(ScriptTest, ToolPathsWithCmdCharactersRunTheTool) {
     ASSERT_EQ(runs.size(), static_cast<size_t>(&name - folders + 1)) << Utf8(name);
     EXPECT_EQ(runs.back().args, std::vector<std::wstring>{L"Hello.java"});
   }
+}
+
+// The machine's JDK, its Linux tools linked under names ending in .exe
+// (tests/wine-session.sh): what is compiled on slot 2 runs on slot 1 as a
+// class, as a jar and as a source. Wine does not wait for a Linux tool, and
+// its output stays in the terminal: the file the program writes tells.
+TEST_F(ScriptTest, TheRealJdkRunsAClassAJarAndASourceOnTheLauncherSlot) {
+  const fs::path jdk = fs::path(_wgetenv(L"PLUM_TEST_TOOLS")) / L"jdk 17", src = work.dir / L"src";
+  fs::create_directories(src);
+  WriteFile(src / L"Hello.java",
+            "public class Hello { public static void main(String[] a) throws Exception {"
+            " java.nio.file.Files.writeString(java.nio.file.Path.of(\"ran.txt\"), \"ran\"); } }");
+  const auto made = [](const fs::path& file) {
+    return WaitFor([&] { return fs::exists(file) && (Sleep(500), fs::file_size(file) > 0); },
+                   60000);
+  };
+  const auto run = [&](int slot, const wchar_t* tool, const wchar_t* name, const wchar_t* result) {
+    fs::remove(src / result);
+    ASSERT_TRUE(Write(slot, src / name, jdk / tool).ok);
+    RunWait(L"cmd /c \"\"" + Bat(slot).wstring() + L"\" >nul\"");
+    EXPECT_TRUE(made(src / result)) << Utf8(name) << ReadFile(Bat(slot));
+  };
+  run(2, L"javac.exe", L"Hello.java", L"Hello.class");
+  run(1, L"java.exe", L"Hello.class", L"ran.txt");
+  SetCurrentDirectoryW(src.c_str());  // the jar tool takes Linux paths: relative ones
+  CloseHandle(Spawn(Line({jdk / L"jar.exe", L"cfe", L"App.jar", L"Hello", L"Hello.class"})));
+  SetCurrentDirectoryW(work.dir.c_str());
+  ASSERT_TRUE(made(src / L"App.jar"));
+  fs::remove(src / L"Hello.class");
+  run(1, L"java.exe", L"App.jar", L"ran.txt");
+  run(1, L"java.exe", L"Hello.java", L"ran.txt");
+  EXPECT_FALSE(fs::exists(src / L"Hello.class"));  // the source ran as it is
 }
 
 }  // namespace

@@ -23,13 +23,18 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
   wineserver -w
 fi
-mkdir -p "$build/drive_d"
+mkdir -p "$build/drive_d" "$build/share" "$WINEPREFIX/dosdevices/unc/plum"
 ln -sfn "$build/drive_d" "$WINEPREFIX/dosdevices/d:"
+ln -sfn "$build/share" "$WINEPREFIX/dosdevices/unc/plum/share"  # \\plum\share
 
 # The GUI tests run xdotool through sh (Wine starts a Linux program reached
 # through a name ending in ".exe", but does not wait for it).
 mkdir -p "$build/test_tools"
 ln -sfn "$(command -v sh)" "$build/test_tools/sh.exe"
+mkdir -p "$build/test_tools/jdk 17"  # the machine's JDK
+for tool in java javac jar; do
+  ln -sfn "$(readlink -f "$(command -v $tool)")" "$build/test_tools/jdk 17/$tool.exe"
+done
 export PLUM_TEST_TOOLS="Z:${build//\//\\}\\test_tools"
 
 wineserver -p

@@ -17,6 +17,18 @@ constexpr wchar_t kBanner[] = L"@ECHO ------コマンドを実行します------
 // text from the middle. "goto :eof" keeps the tool's exit code ("exit /b"
 // does not under Wine).
 constexpr wchar_t kEndOfBatch[] = L" & goto :eof";
+// Ends the batch when the folder line failed. cmd.exe sets errorlevel 1 when
+// cd or pushd cannot enter a folder; "||" cannot be used: Wine's cmd runs its
+// right side even after a cd that succeeded.
+constexpr wchar_t kStopUnlessEntered[] = L" & if errorlevel 1 goto :eof";
+// The slot whose tool is the application launcher.
+constexpr int kLauncherSlot = 1;
+
+bool EndsWithNoCase(std::wstring_view text, std::wstring_view end) {
+  return text.size() >= end.size() &&
+         CompareStringOrdinal(text.data() + text.size() - end.size(), static_cast<int>(end.size()),
+                              end.data(), static_cast<int>(end.size()), TRUE) == CSTR_EQUAL;
+}
 
 std::wstring DoublePercents(std::wstring_view text) {
   std::wstring out;
@@ -110,6 +122,30 @@ std::wstring ScriptArgument(std::wstring_view name) {
   return bare ? escaped : L"\"" + escaped + L"\"";
 }
 
+bool IsJavaLauncher(std::wstring_view tool, bool namesFile) {
+  std::wstring_view program = tool;
+  if (!namesFile && !program.empty() && program.front() == L'"')
+    program = program.substr(1, program.find(L'"', 1) - 1);
+  else if (!namesFile)
+    program = program.substr(0, program.find_first_of(L" \t"));
+  program = program.substr(program.find_last_of(L"\\/:") + 1);
+  program = program.substr(0, program.find_last_of(L'.'));
+  const auto is = [program](std::wstring_view name) {
+    return program.size() == name.size() && EndsWithNoCase(program, name);
+  };
+  return is(L"java") || is(L"javaw");
+}
+
+std::wstring ToolArguments(int slot, bool launcher, std::wstring_view name) {
+  if (slot == kLauncherSlot && launcher) {
+    // The launcher runs a class by its name and a jar after -jar; a source
+    // file (run directly by JDK 11 and later) goes as it is.
+    if (EndsWithNoCase(name, L".class")) return ScriptArgument(name.substr(0, name.size() - 6));
+    if (EndsWithNoCase(name, L".jar")) return L"-jar " + ScriptArgument(name);
+  }
+  return ScriptArgument(name);
+}
+
 std::wstring ScriptToolCommand(std::wstring_view tool, bool namesFile) {
   const bool quoted = !tool.empty() && tool.front() == L'"';
   if (!namesFile || quoted) return std::wstring(tool);
@@ -123,12 +159,16 @@ std::wstring ScriptToolCommand(std::wstring_view tool, bool namesFile) {
 
 std::wstring ComposeSlotScript(std::wstring_view tool, std::wstring_view folder,
                                std::wstring_view argument) {
+  // Windows' cmd.exe refuses a network folder as its current folder.
+  const bool network = folder.substr(0, 2) == L"\\\\";
   std::wstring s;
   s += L"cd\\\r\n";
-  s += L"cd /d \"" + std::wstring(folder) + L"\"\r\n";
+  s += (network ? L"pushd \"" : L"cd /d \"") + std::wstring(folder) + L"\"" + kStopUnlessEntered +
+       L"\r\n";
   s += L"cls\r\n";
   s += std::wstring(kBanner) + L"\r\n";
-  s += std::wstring(tool) + L" " + std::wstring(argument) + std::wstring(kEndOfBatch) + L"\r\n";
+  s += std::wstring(tool) + L" " + std::wstring(argument) + (network ? L" & popd" : L"") +
+       kEndOfBatch + L"\r\n";
   return s;
 }
 
@@ -145,30 +185,45 @@ ScriptOutcome WriteSlotScript(int slot, const std::wstring& droppedPath,
   const std::wstring codePageName = L"文字コード (コードページ " + DecimalText(codePage) + L")";
   std::wstring bad;
 
-  // The folder: as it stands, or its short form when that is representable.
+  // The folder: as it stands, or its short form when that is representable
+  // and short enough for cmd.exe to enter.
   std::wstring folderForm = ScriptFolder(parts->folder);
-  if (!Fits(folderForm, codePage, &bad)) {
+  const bool tooLong = parts->folder.size() > kMaxScriptFolder;
+  if (tooLong || !Fits(folderForm, codePage, &bad)) {
     const bool bareDrive = parts->folder.size() == 2 && parts->folder[1] == L':';
     std::wstring shortFolder = ShortPathOf(bareDrive ? parts->folder + L"\\" : parts->folder);
     std::wstring ignored;
-    if (!shortFolder.empty() && Fits(ScriptFolder(shortFolder), codePage, &ignored))
+    if (!shortFolder.empty() && shortFolder.size() <= kMaxScriptFolder &&
+        Fits(ScriptFolder(shortFolder), codePage, &ignored)) {
+      // Ending in a backslash: Wine's cmd.exe otherwise enters the folder by
+      // its last name's long form, which can be too long again.
+      if (shortFolder.back() != L'\\') shortFolder += L'\\';
       folderForm = ScriptFolder(shortFolder);
+    }
+    else if (tooLong)
+      return Failure(cannotWrite + L"フォルダー「" + parts->folder + L"」のパスは " +
+                     DecimalText(static_cast<unsigned long>(parts->folder.size())) +
+                     L" 文字あり、コマンド プロンプトが開けるフォルダーの長さ (" +
+                     DecimalText(kMaxScriptFolder) +
+                     L" 文字まで) を超えています。短い名前 (8.3 形式) でも収まりません。"
+                     L"ファイルをもっと浅いフォルダーに移してからドロップしてください。");
     else
       return Failure(cannotWrite + L"フォルダー「" + parts->folder + L"」の文字 " +
                      DescribeCharacter(bad) + L" はコマンド プロンプトの" + codePageName +
                      L"で表せません。");
   }
 
+  const DWORD attributes = GetFileAttributesW(toolCommand.c_str());
+  const bool namesFile =
+      attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+
   // The name is never shortened: the tools need its real name and extension.
-  const std::wstring argumentForm = ScriptArgument(parts->name);
+  const std::wstring argumentForm =
+      ToolArguments(slot, IsJavaLauncher(toolCommand, namesFile), parts->name);
   if (!Fits(argumentForm, codePage, &bad))
     return Failure(cannotWrite + L"ファイル名「" + parts->name + L"」の文字 " +
                    DescribeCharacter(bad) + L" はコマンド プロンプトの" + codePageName +
                    L"で表せません。名前を変えてからドロップしてください。");
-
-  const DWORD attributes = GetFileAttributesW(toolCommand.c_str());
-  const bool namesFile =
-      attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
   std::wstring toolForm = ScriptToolCommand(toolCommand, namesFile);
   if (!Fits(toolForm, codePage, &bad)) {
     const std::wstring shortTool = namesFile ? ShortPathOf(toolCommand) : std::wstring();

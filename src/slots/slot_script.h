@@ -31,14 +31,31 @@ std::wstring ScriptFolder(std::wstring_view folder);
 // character through as it is, otherwise in double quotes; % doubled.
 std::wstring ScriptArgument(std::wstring_view name);
 
+// Whether `tool` (the command as typed: a bare name, a path, a quoted path,
+// with or without options after it; `namesFile` when it names an existing
+// file as a whole) runs the Java launcher, java or javaw.
+bool IsJavaLauncher(std::wstring_view tool, bool namesFile);
+
+// What follows the tool on its line for the dropped `name`: the name as one
+// argument, except on the launcher slot when `launcher` runs there, which
+// takes a class name (Hello.class runs as "Hello") and a jar after -jar.
+std::wstring ToolArguments(int slot, bool launcher, std::wstring_view name);
+
+// The longest folder cmd.exe can make its current folder: MAX_PATH less the
+// closing backslash and NUL the system adds.
+inline constexpr size_t kMaxScriptFolder = 258;
+
 // The tool command as typed, except when it names an existing file as a
 // whole (`namesFile`) and is not quoted yet: then it is quoted when any of
 // its characters means something to cmd.exe, and every % is doubled.
 std::wstring ScriptToolCommand(std::wstring_view tool, bool namesFile);
 
-// The five lines of a slot script, each ended by CR LF; the fifth ends the
-// batch on the same line. The arguments are in their final written form (see
-// the functions above).
+// The five lines of a slot script, each ended by CR LF. The second ends the
+// batch when the folder cannot be entered, so the tool never runs elsewhere
+// and cmd.exe's error stays on the screen; a network folder (\\server\share)
+// is entered with pushd, which lends it a drive letter, and left with popd.
+// The fifth ends the batch on the same line. The arguments are in their final
+// written form (see the functions above).
 std::wstring ComposeSlotScript(std::wstring_view tool, std::wstring_view folder,
                                std::wstring_view argument);
 
