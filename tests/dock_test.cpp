@@ -4,6 +4,7 @@
 #include <ole2.h>
 #include <winternl.h>
 
+#include <algorithm>
 #include <array>
 
 #include "res/resource.h"
@@ -213,6 +214,45 @@ TEST_F(DockTest, BusySlotSpecialToolFolderAndCtrlC) {
   EXPECT_EQ(runs[3].program, L"interrupted");
   EXPECT_FALSE(dock.Ended(1000));
 }
+// The dock's console as the learner reads it: the banner in Japanese, the
+// tool's output, a typed line reaching the tool, and cmd.exe's own error for
+// a folder gone before a re-run, which then runs nothing.
+TEST_F(DockTest, TheConsoleShowsTheBannerOutputInputAndErrors) {
+  SetEnvironmentVariableW(L"PLUM_TOOL_INPUT", L"1");
+  Dock dock(app.dir, "[CHECK]\r\nTOP=0\r\n");
+  ASSERT_TRUE(dock.main);
+  const fs::path screen = work.dir / L"screen.txt";
+  const auto shows = [&](std::wstring text) {  // spaces and line breaks aside
+    text.erase(std::remove_if(text.begin(), text.end(), [](wchar_t c) { return iswspace(c); }),
+               text.end());
+    return WaitFor([&] {
+      RunWait(Line({Here() / L"tool.exe", L"--screen", std::to_wstring(dock.pid), screen}));
+      return ReadFile(screen).find(Utf8(text)) != std::string::npos;
+    });
+  };
+  dock.Drop(2, {Source(L"Hello.java")});
+  ASSERT_EQ(WaitRuns(log, 1).size(), 1u);
+  EXPECT_TRUE(shows(L"------コマンドを実行します------\n" + src.wstring() +
+                    L">javac Hello.java & goto :eof\nran javac.exe"))
+      << ReadFile(screen);
+  Click(Console());
+  Xdo({L"type", L"--delay", L"40", L"typed line"});
+  Xdo({L"key", L"Return"});
+  std::vector<ToolRun> runs = WaitRuns(log, 2);
+  ASSERT_EQ(runs.size(), 2u) << (shows(L"typed"), ReadFile(screen));
+  EXPECT_EQ(runs[1].program + L" " + runs[1].folder, L"input typed line");
+
+  fs::remove_all(src);
+  dock.DoubleClick(2);
+  wchar_t error[256] = {};  // the system's words for a folder that is not there
+  FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                 ERROR_FILE_NOT_FOUND, 0, error, 256, nullptr);
+  EXPECT_TRUE(shows(L"cd /d \"" + src.wstring() + L"\" & if errorlevel 1 goto :eof \n" +
+                    std::wstring(error, wcscspn(error, L"\r\n"))))
+      << ReadFile(screen);
+  EXPECT_EQ(WaitRuns(log, 3, 3000).size(), 2u);
+}
+
 TEST_F(DockTest, HelpItemsAndTheAboutLinkOpenTheHtmlProgram) {
   const fs::path browser = PlaceTool(work.dir / L"web browser" / L"browser.exe");
   SetClassesValue(L".html", L"PlumDockTest.html");

@@ -3,6 +3,8 @@
 // waits for the file PLUM_TOOL_HOLD names (a Ctrl+C logs "interrupted").
 //   --window TITLE  shows a window with that title until ended.
 //   --keep N FILE   makes N events and N brushes, keeps them, writes FILE.
+//   --screen PID FILE  writes the text on process PID's console, without spaces.
+// A run prints its arguments; with PLUM_TOOL_INPUT set it logs a line it reads.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -35,6 +37,22 @@ int wmain(int argc, wchar_t** argv) {
     CloseHandle(CreateFileW(argv[3], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     Sleep(INFINITE);
   }
+  if (option == L"--screen" && argc > 3) {  // what a person sees in that console
+    FreeConsole();
+    if (!AttachConsole(wcstoul(argv[2], nullptr, 10))) return 1;
+    HANDLE out = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
+                             OPEN_EXISTING, 0, nullptr);
+    CONSOLE_SCREEN_BUFFER_INFO info = {};
+    GetConsoleScreenBufferInfo(out, &info);
+    std::wstring screen(info.dwSize.X * info.dwSize.Y, L' '), text;
+    DWORD read = 0;
+    ReadConsoleOutputCharacterW(out, screen.data(), static_cast<DWORD>(screen.size()), {0, 0},
+                                &read);
+    for (wchar_t c : screen.substr(0, read)) text += iswspace(c) ? L"" : std::wstring(1, c);
+    SetEnvironmentVariableW(L"PLUM_TOOL_LOG", argv[3]);
+    Log(text);
+    return 0;
+  }
   wchar_t text[MAX_PATH * 2];
   GetModuleFileNameW(nullptr, text, MAX_PATH * 2);
   std::wstring line = wcsrchr(text, L'\\') + 1;
@@ -43,6 +61,14 @@ int wmain(int argc, wchar_t** argv) {
   wchar_t** args = CommandLineToArgvW(GetCommandLineW(), &argc);
   for (int i = 1; i < argc; ++i) line += L"\t" + std::wstring(args[i]);
   Log(line);
+  DWORD done = 0;
+  const std::wstring output = L"ran " + line.substr(0, line.find(L'\t')) + L"\r\n";
+  WriteConsoleW(GetStdHandle(STD_OUTPUT_HANDLE), output.data(), static_cast<DWORD>(output.size()),
+                &done, nullptr);
+  char input[256] = {};
+  if (GetEnvironmentVariableW(L"PLUM_TOOL_INPUT", text, 2) &&
+      ReadFile(GetStdHandle(STD_INPUT_HANDLE), input, sizeof input - 1, &done, nullptr))
+    Log(L"input\t" + std::wstring(input, input + strcspn(input, "\r\n")));
   if (GetEnvironmentVariableW(L"PLUM_TOOL_HOLD", text, MAX_PATH * 2)) {
     SetConsoleCtrlHandler(Interrupted, TRUE);
     for (int i = 0; i < 600 && GetFileAttributesW(text) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(100);
