@@ -76,8 +76,8 @@ HRESULT SlotDropTarget::Drop(IDataObject* data, DWORD, POINTL, DWORD* effect) {
   *effect = Effect(*effect);
   std::wstring path = *effect == DROPEFFECT_COPY ? FirstDroppedFile(data) : std::wstring();
   acceptable_ = false;
-  // A list that cannot be read is refused, so the source does not report a
-  // copy that never happened.
+  // Deliberate: a list that cannot be read is refused, so the source does
+  // not report a copy that never happened.
   if (path.empty())
     *effect = DROPEFFECT_NONE;
   else

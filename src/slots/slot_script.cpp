@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <optional>
+#include <string_view>
+
 #include "common/handles.h"
 #include "common/paths.h"
 #include "common/text.h"
@@ -10,7 +13,7 @@ namespace plum {
 namespace {
 
 constexpr wchar_t kBanner[] = L"@ECHO ------コマンドを実行します------";
-// Ends the batch on the tool's own line. cmd.exe parses a whole line before
+// Deliberate: ends the batch on the tool's own line. cmd.exe parses a whole line before
 // it runs it and reads the next line only afterwards, from the offset where
 // it left off: a script replaced while its tool still runs (a second drop on
 // the same slot) would otherwise have the old cmd.exe go on reading the new
@@ -36,7 +39,7 @@ bool PassesBare(wchar_t c) {
   return std::wstring_view(L"._-+@#$~[]{}'`").find(c) != std::wstring_view::npos;
 }
 
-ScriptOutcome Failure(std::wstring message) { return {false, std::move(message)}; }
+Outcome Failure(std::wstring message) { return {false, std::move(message)}; }
 
 // Whether `text` converts exactly to the code page; if not, which character
 // stops it.
@@ -91,18 +94,30 @@ std::wstring SlotScriptPath(const std::wstring& appFolder, int slot) {
   return appFolder + SlotScriptName(slot);
 }
 
+namespace {
+
+struct DroppedPath {
+  std::wstring folder;  // everything before the last backslash
+  std::wstring name;    // everything after it
+};
+// Splits at the last backslash; nothing when the path has none.
 std::optional<DroppedPath> SplitDroppedPath(std::wstring_view path) {
   const size_t k = path.find_last_of(L'\\');
   if (k == std::wstring_view::npos) return std::nullopt;
   return DroppedPath{std::wstring(path.substr(0, k)), std::wstring(path.substr(k + 1))};
 }
 
+// The folder as the script's "cd /d" line writes it: a bare drive gets its
+// backslash back ("D:" names the drive's current folder, "D:\" its root), and
+// every % is doubled so that cmd.exe does not expand it.
 std::wstring ScriptFolder(std::wstring_view folder) {
   std::wstring out = DoublePercents(folder);
   if (out.size() == 2 && out[1] == L':') out += L'\\';
   return out;
 }
 
+// The file name as one argument of the tool: bare when cmd.exe passes every
+// character through as it is, otherwise in double quotes; % doubled.
 std::wstring ScriptArgument(std::wstring_view name) {
   bool bare = !name.empty();
   for (wchar_t c : name) bare = bare && PassesBare(c);
@@ -110,6 +125,11 @@ std::wstring ScriptArgument(std::wstring_view name) {
   return bare ? escaped : L"\"" + escaped + L"\"";
 }
 
+// The tool command as typed, except when it names an existing file as a
+// whole (`namesFile`) and is not quoted yet: then it is quoted when any of
+// its characters means something to cmd.exe, and every % is doubled.
+// Deliberate: quoted for any cmd.exe metacharacter, not only a space, and %
+// doubled, so that a folder such as "R&D" or "100%" still names the tool.
 std::wstring ScriptToolCommand(std::wstring_view tool, bool namesFile) {
   const bool quoted = !tool.empty() && tool.front() == L'"';
   if (!namesFile || quoted) return std::wstring(tool);
@@ -121,10 +141,14 @@ std::wstring ScriptToolCommand(std::wstring_view tool, bool namesFile) {
   return bare ? escaped : L"\"" + escaped + L"\"";
 }
 
+// The five lines of a slot script, each ended by CR LF; the fifth ends the
+// batch on the same line. The arguments are in their final written form (see
+// the functions above).
 std::wstring ComposeSlotScript(std::wstring_view tool, std::wstring_view folder,
                                std::wstring_view argument) {
   std::wstring s;
   s += L"cd\\\r\n";
+  // Deliberate: "cd /d", so that a file on another drive runs in its folder too.
   s += L"cd /d \"" + std::wstring(folder) + L"\"\r\n";
   s += L"cls\r\n";
   s += std::wstring(kBanner) + L"\r\n";
@@ -132,8 +156,10 @@ std::wstring ComposeSlotScript(std::wstring_view tool, std::wstring_view folder,
   return s;
 }
 
-ScriptOutcome WriteSlotScript(int slot, const std::wstring& droppedPath,
-                              const std::wstring& appFolder, const std::wstring& toolCommand) {
+}  // namespace
+
+Outcome WriteSlotScript(int slot, const std::wstring& droppedPath, const std::wstring& appFolder,
+                        const std::wstring& toolCommand) {
   const std::wstring scriptPath = SlotScriptPath(appFolder, slot);
   const std::wstring cannotWrite = L"スクリプト " + scriptPath + L" を書けません。\n";
   std::optional<DroppedPath> parts = SplitDroppedPath(droppedPath);
@@ -207,7 +233,8 @@ ScriptOutcome WriteSlotScript(int slot, const std::wstring& droppedPath,
   if (MoveFileExW(temporary.c_str(), scriptPath.c_str(),
                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     return {};
-  // The move is refused while a cmd.exe still runs the old script and holds
+  // Deliberate: a held script is rewritten in place. The move is refused
+  // while a cmd.exe still runs the old script and holds
   // it open (Wine's does, for the batch's whole run, sharing writes). The new
   // text is known to be writable; put it into the script itself.
   const DWORD error = RewriteInPlace(scriptPath, bytes);
