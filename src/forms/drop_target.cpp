@@ -12,8 +12,7 @@ bool HasFileList(IDataObject* data) {
   return data && data->QueryGetData(&format) == S_OK;
 }
 
-}  // namespace
-
+// The first path of a CF_HDROP data object; empty when it has none.
 std::wstring FirstDroppedFile(IDataObject* data) {
   FORMATETC format = FileListFormat();
   STGMEDIUM medium = {};
@@ -31,6 +30,8 @@ std::wstring FirstDroppedFile(IDataObject* data) {
   ReleaseStgMedium(&medium);
   return path;
 }
+
+}  // namespace
 
 HRESULT SlotDropTarget::QueryInterface(REFIID riid, void** object) {
   if (!object) return E_POINTER;
