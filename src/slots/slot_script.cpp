@@ -233,10 +233,10 @@ Outcome WriteSlotScript(int slot, const std::wstring& droppedPath, const std::ws
   if (MoveFileExW(temporary.c_str(), scriptPath.c_str(),
                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     return {};
-  // Deliberate: a held script is rewritten in place. The move is refused
-  // while a cmd.exe still runs the old script and holds
-  // it open (Wine's does, for the batch's whole run, sharing writes). The new
-  // text is known to be writable; put it into the script itself.
+  // Deliberate: a held script is rewritten in place. The move is refused while
+  // a cmd.exe still runs the old script and holds it open (Wine's does, for
+  // the batch's whole run, sharing writes). The new text is known to be
+  // writable; put it into the script itself.
   const DWORD error = RewriteInPlace(scriptPath, bytes);
   DeleteFileW(temporary.c_str());
   if (error) return Failure(cannotWrite + SystemMessage(error));
