@@ -5,6 +5,7 @@
 #include <string>
 
 #include "common/late_import.h"
+#include "common/report.h"
 #include "common/text.h"
 #include "startup/startup.h"
 
@@ -13,7 +14,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   if (!plum::StartUp(instance)) {
     const std::wstring message =
         L"PLUM_DOCK のウィンドウを作成できません。\n" + plum::SystemMessage(GetLastError());
-    MessageBoxW(nullptr, message.c_str(), L"PLUM_DOCK", MB_OK | MB_ICONERROR);
+    plum::ReportFailure(nullptr, message.c_str(), plum::Gravity::kFatal);
     return 1;
   }
   MSG msg;

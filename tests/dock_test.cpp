@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 
+#include "common/slots.h"
 #include "res/resource.h"
 #include "support.h"
 
@@ -163,6 +164,7 @@ TEST_F(DockTest, SettingsDialogEditsAreLiveAndOnlyOkSavesThem) {
   fs::remove(app.dir / L"plum_dock.ini");  // Wine writes a read-only file: a folder it cannot
   fs::create_directory(app.dir / L"plum_dock.ini");
   Click(GetDlgItem(dialog, IDC_SET_OK));
+  EXPECT_TRUE(dock.Window(L"", L"#32770") && !IsWindowEnabled(dialog));  // the message is over it
   EXPECT_NE(dock.Message().find((app.dir / L"plum_dock.ini").wstring()), std::wstring::npos);
   EXPECT_TRUE(IsWindowVisible(dialog));  // nothing lost: the dialog stays with the edits
   Click(GetDlgItem(dialog, IDC_SET_CANCEL));
@@ -382,7 +384,7 @@ TEST_F(DockTest, HandlesStayFlatUnderDropsAndDialogs) {
   wchar_t text[16] = L"";
   const int rounds = GetEnvironmentVariableW(L"PLUM_LOAD_ROUNDS", text, 16) ? _wtoi(text) : 3;
   auto round = [&] {
-    for (int slot = 0; slot < 3; ++slot) {
+    for (int slot = 0; slot < plum::kSlotCount; ++slot) {
       EXPECT_EQ(dock.Drop(slot, {hello}), static_cast<DWORD>(DROPEFFECT_COPY));
       EXPECT_EQ(dock.Message(0), L"");
     }
@@ -400,7 +402,8 @@ TEST_F(DockTest, HandlesStayFlatUnderDropsAndDialogs) {
   for (int i = 0; i < rounds; ++i) round();
   Sleep(500);
   const Counts after = Measure(dock.pid, dock.process);
-  EXPECT_EQ(WaitRuns(log, 3 * (rounds + 1)).size(), 3u * (rounds + 1));
+  EXPECT_EQ(WaitRuns(log, plum::kSlotCount * (rounds + 1)).size(),
+            plum::kSlotCount * (rounds + 1u));
   EXPECT_LE(after.kernel, before.kernel + 2);
   EXPECT_LE(after.gdi, before.gdi + 2);
   EXPECT_EQ(after.windows, before.windows);

@@ -2,6 +2,7 @@
 // DPI, in twips and the pictures follow it; drops and double-clicks still run.
 #include <gtest/gtest.h>
 
+#include "common/slots.h"
 #include "res/resource.h"
 #include "support.h"
 
@@ -58,7 +59,7 @@ TEST(Dpi, WindowsPicturesAndDialogsFollowTheDpiAndSlotsStillRun) {
       LoadLibraryExW((app.dir / L"plum_dock.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
   dock.Raise();
-  for (int i = 0; i < 3; ++i) {
+  for (int i = 0; i < plum::kSlotCount; ++i) {
     const std::vector<LONG> slot = ClientArea(dock.Slot(i));
     EXPECT_EQ(std::vector<LONG>({slot[0] - client[0], slot[1] - client[1], slot[2], slot[3]}),
               std::vector<LONG>({Px(48) * i, 0, Px(50), Px(50)}));

@@ -15,7 +15,7 @@ struct ScriptTest : ::testing::Test {
   fs::path log = work.dir / L"tool.log";
   void SetUp() override { SetEnvironmentVariableW(L"PLUM_TOOL_LOG", log.c_str()); }
   fs::path Bat(int slot) { return app.dir / plum::SlotScriptName(slot); }
-  plum::ScriptOutcome Write(int slot, const fs::path& dropped, const std::wstring& tool) {
+  plum::Outcome Write(int slot, const fs::path& dropped, const std::wstring& tool) {
     return plum::WriteSlotScript(slot, dropped, app.dir.wstring() + L"\\", tool);
   }
 };
@@ -73,7 +73,7 @@ TEST_F(ScriptTest, RefusalLeavesTheOldScriptAndNoHalfWrittenFile) {
       {L"C:\\w\\smile\U0001F600.java", L"U+1F600"},
   };
   for (const auto& c : cases) {
-    const plum::ScriptOutcome out = Write(1, c.dropped, L"java");
+    const plum::Outcome out = Write(1, c.dropped, L"java");
     EXPECT_FALSE(out.ok);
     EXPECT_NE(out.message.find(c.named), std::wstring::npos) << Utf8(out.message);
     EXPECT_NE(out.message.find(Bat(1).wstring()), std::wstring::npos) << Utf8(out.message);

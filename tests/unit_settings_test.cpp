@@ -1,15 +1,9 @@
-// The settings file, the start-up rules, the activation title and the
-// ".html" program: each against the real file, registry or process start.
+// The settings file against the real profile functions: defaults, the code
+// page, all-or-nothing writes, and paths that must make it use no other file.
 #include <gtest/gtest.h>
 
-#include "browser/html_handler.h"
-#include "common/late_import.h"
 #include "settings/settings_file.h"
-#include "slots/slot_runner.h"
-#include "startup/startup.h"
 #include "support.h"
-
-#include <shellapi.h>
 
 namespace {
 
@@ -82,62 +76,6 @@ TEST_F(Settings, UnusableSettingsPathUsesNoOtherFile) {
   EXPECT_FALSE(plum::WriteSettings({{L"PLUM_PLANTED", L"TOP", L"0"}}, unusable).ok);
   EXPECT_EQ(ReadFile(winIni), before);
   WritePrivateProfileStringW(L"PLUM_PLANTED", nullptr, nullptr, winIni.c_str());
-}
-
-TEST(Rules, AppFolderAlwaysInFrontTextAndActivationTitle) {
-  EXPECT_EQ(plum::AppFolderOf(L"C:\\プラム\\plum_dock.exe"), L"C:\\プラム\\");
-  EXPECT_EQ(plum::AppFolderOf(L"D:\\plum_dock.exe"), L"D:\\");
-  const std::pair<const wchar_t*, int> tops[] = {{L"0", 0}, {L"1", 1}, {L"2", 2}, {L" 0 ", 0},
-                                                 {L"3", 1}, {L"", 1},  {L"x", 1}, {L"-1", 1}};
-  for (const auto& [text, state] : tops) EXPECT_EQ(plum::AlwaysInFrontFromText(text), state);
-  EXPECT_EQ(plum::ActivationTitleAfter(L"12345678"), L"12345678");
-  EXPECT_EQ(plum::ActivationTitleAfter(L"123456789"), L"123456");
-  EXPECT_TRUE(plum::TitleMatches(L"JAVAC", L"javac", false));
-  EXPECT_FALSE(plum::TitleMatches(L"javac Hello", L"javac", false));
-  EXPECT_TRUE(plum::TitleMatches(L"Javac Hello", L"javac", true));
-  EXPECT_FALSE(plum::TitleMatches(L"anything", L"", true));  // an emptied command matches nothing
-}
-
-// Registry values up to 1023 bytes in the code page, as text; and the open
-// command of ".html", whatever its form, gives the document as one argument.
-TEST(Browser, RegistryValuesAndCommandLines) {
-  const std::wstring key = L"PlumDockTest.Key";
-  for (const std::wstring& value : {std::wstring(1023, L'a'), std::wstring(511, L'あ')}) {
-    SetClassesValue(key, value);
-    EXPECT_EQ(plum::ReadRegistryString(HKEY_CLASSES_ROOT, key, L""), value);
-    SetClassesValue(key, value + value.substr(0, 1));
-    EXPECT_EQ(plum::ReadRegistryString(HKEY_CLASSES_ROOT, key, L""), L"");
-  }
-  SetEnvironmentVariableW(L"PLUM_X", L"C:\\x y");  // an expandable value is expanded
-  SetClassesValue(key, L"%PLUM_X%\\b.exe", REG_EXPAND_SZ);
-  EXPECT_EQ(plum::ReadRegistryString(HKEY_CLASSES_ROOT, key, L""), L"C:\\x y\\b.exe");
-  RegDeleteTreeW(HKEY_CLASSES_ROOT, key.c_str());
-  const std::wstring doc = L"C:\\ヘルプ 100% & \"(1)\"\\help/index.html\\";
-  for (const wchar_t* command :
-       {L"\"b.exe\" \"%1\"", L"\"b.exe\"", L"b.exe -url %1", L"b.exe \"%L\""}) {
-    int count = 0;
-    wchar_t** args = CommandLineToArgvW(plum::BrowserCommandLine(command, doc).c_str(), &count);
-    EXPECT_EQ(std::wstring(args[count - 1]), doc) << Utf8(command);
-    EXPECT_EQ(count, std::wstring(command).find(L"-url") == std::wstring::npos ? 2 : 3);
-    LocalFree(args);
-  }
-}
-
-// planted.dll (tests/planted.cpp) beside the test program, under a name
-// the system folder does not have.
-TEST(Libraries, ComeFromTheSystemFolderOnly) {
-  const fs::path planted = Here() / L"plum_planted.dll";
-  fs::remove(planted);
-  fs::copy_file(Here() / L"planted.dll", planted);
-  HMODULE loaded[2] = {plum::LoadSystemLibrary(L"plum_planted.dll")};
-  if (loaded[0]) FreeLibrary(loaded[0]);
-  plum::RestrictLibrarySearch();  // and what the system loads by name
-  loaded[1] = LoadLibraryW(L"plum_planted.dll");
-  if (loaded[1]) FreeLibrary(loaded[1]);
-  fs::remove(planted);
-  EXPECT_EQ(loaded[0], nullptr);
-  EXPECT_EQ(loaded[1], nullptr);
-  EXPECT_NE(plum::LateImport<void*>(L"comdlg32.dll", "GetOpenFileNameW"), nullptr);
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 #include "common/handles.h"
 #include "common/process.h"
 #include "common/text.h"
-#include "homepage.h"
 
 namespace plum {
 namespace {
@@ -85,8 +84,6 @@ std::wstring LibraryHelpPath(const std::wstring& appFolder) {
   return appFolder + L"help/index.html";
 }
 
-std::wstring AuthorPageLink() { return std::wstring(kAuthorHomepage) + L"/"; }
-
 std::wstring BrowserCommandLine(const std::wstring& command, const std::wstring& document) {
   std::wstring line;
   bool inQuotes = false;
@@ -117,7 +114,7 @@ std::wstring BrowserCommandLine(const std::wstring& command, const std::wstring&
   return line;
 }
 
-BrowserOutcome OpenInBrowser(const std::wstring& document) {
+Outcome OpenInBrowser(const std::wstring& document) {
   const std::wstring failure = document + L" を開けません。\n";
   const std::wstring fileClass = ReadRegistryString(HKEY_CLASSES_ROOT, L".html", L"");
   std::wstring command;

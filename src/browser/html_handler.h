@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "common/report.h"
+
 namespace plum {
 
 // The string stored in a registry value, or empty when the key cannot be
@@ -21,26 +23,17 @@ std::wstring ReadRegistryString(HKEY root, const std::wstring& subKey,
 std::wstring ProgramHelpPath(const std::wstring& appFolder);  // "help.html"
 std::wstring LibraryHelpPath(const std::wstring& appFolder);  // "help/index.html"
 
-// The author's web page as the About window opens it: the address with a
-// closing slash. The address without it is kAuthorHomepage in "homepage.h".
-std::wstring AuthorPageLink();
-
 // The command line that opens `document` with the registered open command
 // `command`: each %1, %L or %* in it becomes the document as one argument
 // (in double quotes, unless the placeholder already stands inside quotes);
 // with no placeholder the quoted document is added after one space.
 std::wstring BrowserCommandLine(const std::wstring& command, const std::wstring& document);
 
-struct BrowserOutcome {
-  bool ok = true;
-  std::wstring message;  // for the user, in Japanese, when !ok
-};
-
 // Starts the program associated with ".html" on `document` (a file path or
 // a web address) and returns without waiting for it. The association is
 // looked up again at every call. Nothing is started when no program is
 // associated or its command cannot be started; the message then names the
 // document and the reason.
-BrowserOutcome OpenInBrowser(const std::wstring& document);
+Outcome OpenInBrowser(const std::wstring& document);
 
 }  // namespace plum

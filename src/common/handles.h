@@ -1,11 +1,10 @@
 // Owning wrappers for Win32 handles and COM interfaces.
 //
-// One small type per kind of handle; each closes its handle exactly once and
-// cannot be copied.
+// One small type per kind of handle (and one for a device context's
+// selection); each closes its handle exactly once and cannot be copied.
 #pragma once
 
 #include <windows.h>
-#include <objbase.h>
 
 #include <utility>
 
@@ -34,7 +33,6 @@ class UniqueHandle {
   bool valid() const { return h_ != Traits::Invalid(); }
   explicit operator bool() const { return valid(); }
 
-  Handle release() { return std::exchange(h_, Traits::Invalid()); }
   void reset(Handle h = Traits::Invalid()) {
     if (valid()) Traits::Close(h_);
     h_ = h;
@@ -89,10 +87,11 @@ struct CursorTraits {
   static void Close(Handle h) { DestroyCursor(h); }
 };
 
-struct WindowTraits {
-  using Handle = HWND;
+// The screen's device context, from GetDC(nullptr).
+struct ScreenDcTraits {
+  using Handle = HDC;
   static Handle Invalid() { return nullptr; }
-  static void Close(Handle h) { DestroyWindow(h); }
+  static void Close(Handle h) { ReleaseDC(nullptr, h); }
 };
 
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
@@ -104,9 +103,25 @@ using BrushHandle = UniqueHandle<GdiObjectTraits<HBRUSH>>;
 using MemoryDc = UniqueHandle<MemoryDcTraits>;
 using IconHandle = UniqueHandle<IconTraits>;
 using CursorHandle = UniqueHandle<CursorTraits>;
-using WindowHandle = UniqueHandle<WindowTraits>;
+using ScreenDc = UniqueHandle<ScreenDcTraits>;
 
-// A counted reference to a COM object: AddRef on copy, Release on destruction.
+// A GDI object selected into a device context while this lives; the object
+// it replaced goes back when it ends.
+class Selection {
+ public:
+  Selection(HDC dc, HGDIOBJ object) : dc_(dc), old_(SelectObject(dc, object)) {}
+  ~Selection() {
+    if (old_) SelectObject(dc_, old_);
+  }
+  Selection(const Selection&) = delete;
+  Selection& operator=(const Selection&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ old_;
+};
+
+// A reference to a COM object, released when it ends; moved, never copied.
 template <class T>
 class ComRef {
  public:
@@ -117,9 +132,6 @@ class ComRef {
     r.p_ = p;
     return r;
   }
-  ComRef(const ComRef& o) : p_(o.p_) {
-    if (p_) p_->AddRef();
-  }
   ComRef(ComRef&& o) noexcept : p_(std::exchange(o.p_, nullptr)) {}
   ComRef& operator=(ComRef o) noexcept {
     std::swap(p_, o.p_);
@@ -129,13 +141,6 @@ class ComRef {
     if (p_) p_->Release();
   }
   T* get() const { return p_; }
-  T* operator->() const { return p_; }
-  explicit operator bool() const { return p_ != nullptr; }
-  // For out-parameters of factory functions: releases what is held first.
-  T** put() {
-    *this = ComRef();
-    return &p_;
-  }
 
  private:
   T* p_ = nullptr;

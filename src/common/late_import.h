@@ -3,7 +3,7 @@
 // a library such as comctl32 or comdlg32 with the process delays the window
 // by tens of milliseconds. A library once loaded stays loaded.
 //
-// System libraries come from the system folder only: the program's own
+// Deliberate: system libraries come from the system folder only. The program's own
 // folder, searched first by default, is where the dock writes its scripts
 // and often a download folder, so a comdlg32.dll planted there must never
 // run inside the dock.

@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include "common/text.h"
-
 namespace plum {
 
 std::wstring ShortPathOf(const std::wstring& path) {
@@ -21,19 +19,6 @@ std::wstring ShortPathOf(const std::wstring& path) {
   if (extended && result.compare(0, prefix.size(), prefix) == 0)
     result = (network ? L"\\\\" : L"") + result.substr(prefix.size());
   return result;
-}
-
-std::string AnsiPathForFile(const std::wstring& path) {
-  Encoded direct = EncodeText(path, CP_ACP);
-  if (direct.ok()) return direct.bytes;
-  const size_t slash = path.find_last_of(L'\\');
-  if (slash == std::wstring::npos) return {};
-  Encoded name = EncodeText(path.substr(slash), CP_ACP);
-  Encoded folder = EncodeText(ShortPathOf(path.substr(0, slash + 1)), CP_ACP);
-  if (!name.ok() || !folder.ok() || folder.bytes.empty()) return {};
-  std::string result = folder.bytes;
-  if (!result.empty() && result.back() == '\\') result.pop_back();
-  return result + name.bytes;
 }
 
 }  // namespace plum

@@ -16,6 +16,8 @@
 #include <new>
 #include <string>
 
+#include "common/report.h"
+
 namespace {
 
 constexpr wchar_t kOutOfMemory[] = L"メモリが足りないため、PLUM_DOCK を終了します。";
@@ -36,7 +38,7 @@ constexpr wchar_t kInternalError[] = L"内部エラーのため、PLUM_DOCK を�
     }
   }
   text[n] = L'\0';
-  MessageBoxW(nullptr, text, L"PLUM_DOCK", MB_OK | MB_ICONERROR | MB_TASKMODAL | MB_TOPMOST);
+  plum::ReportFailure(nullptr, text, plum::Gravity::kFatal);
   std::_Exit(3);
 }
 

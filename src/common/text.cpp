@@ -75,10 +75,11 @@ std::wstring SystemMessage(DWORD error) {
   while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ' ||
                            text.back() == L'.' || text.back() == L'。'))
     text.pop_back();
-  wchar_t code[32];
-  wsprintfW(code, L"エラー %lu", static_cast<unsigned long>(error));
-  return text.empty() ? std::wstring(code) : text + L" (" + code + L")";
+  const std::wstring code = ErrorCodeText(error);
+  return text.empty() ? code : text + L" (" + code + L")";
 }
+
+std::wstring ErrorCodeText(DWORD code) { return L"エラー " + DecimalText(code); }
 
 std::wstring DecimalText(unsigned long value) {
   wchar_t digits[16];

@@ -29,8 +29,14 @@ std::wstring DescribeCharacter(std::wstring_view ch);
 // A number in decimal digits (without the C library's formatting code).
 std::wstring DecimalText(unsigned long value);
 
-// The system's message for a Win32 error code, without the trailing line
-// break, followed by the code itself.
+// The system's reason in the one shape every message gives it: the system's
+// wording of a Win32 error code, without the trailing line break and full
+// stop, then the code, "(エラー 5)"; the code alone when the system has no
+// wording for it.
 std::wstring SystemMessage(DWORD error);
+
+// The code alone, "エラー 12291", for codes that are not the system's own (a
+// dialog library's) and must not be read as one.
+std::wstring ErrorCodeText(DWORD code);
 
 }  // namespace plum

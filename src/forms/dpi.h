@@ -1,6 +1,8 @@
 // The forms are laid out at the DPI of the monitor each window is on: sizes
 // are given for 96 DPI (or in twips and points) and scaled to it. Functions
 // newer than the oldest supported system are looked up when first needed.
+// Deliberate: per-monitor DPI (the manifest asks for it), so that the system
+// never stretches the windows into blur on a second monitor of another DPI.
 #pragma once
 
 #include <windows.h>
@@ -15,9 +17,8 @@ inline constexpr int kBaseDpi = 96;
 // The DPI the system gives the whole program: its stock fonts and metrics
 // are made for it.
 inline int ScreenDpi() {
-  HDC screen = GetDC(nullptr);
-  const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : kBaseDpi;
-  if (screen) ReleaseDC(nullptr, screen);
+  const ScreenDc screen(GetDC(nullptr));
+  const int dpi = screen ? GetDeviceCaps(screen.get(), LOGPIXELSX) : kBaseDpi;
   return dpi > 0 ? dpi : kBaseDpi;
 }
 
@@ -40,16 +41,26 @@ inline int MetricForDpi(int index, int dpi) {
   return MulDiv(GetSystemMetrics(index), dpi, ScreenDpi());
 }
 
-// `font`, made for the system's DPI, at `dpi` instead; none when `font`
-// itself serves.
-inline FontHandle FontForDpi(HFONT font, int dpi) {
-  const int screenDpi = ScreenDpi();
-  LOGFONTW lf;
-  if (dpi == screenDpi || !GetObjectW(font, sizeof lf, &lf)) return FontHandle();
-  lf.lfHeight = MulDiv(lf.lfHeight, dpi, screenDpi);
-  lf.lfWidth = MulDiv(lf.lfWidth, dpi, screenDpi);
-  return FontHandle(CreateFontIndirectW(&lf));
-}
+// A font made for the system's DPI (a stock font, a control's own) at a
+// window's DPI: the font itself where it serves, else a scaled copy it owns.
+class DpiFont {
+ public:
+  DpiFont() = default;
+  DpiFont(HFONT font, int dpi) : font_(font) {
+    const int screenDpi = ScreenDpi();
+    LOGFONTW lf;
+    if (dpi == screenDpi || !GetObjectW(font, sizeof lf, &lf)) return;
+    lf.lfHeight = MulDiv(lf.lfHeight, dpi, screenDpi);
+    lf.lfWidth = MulDiv(lf.lfWidth, dpi, screenDpi);
+    scaled_.reset(CreateFontIndirectW(&lf));
+  }
+  HFONT get() const { return scaled_ ? scaled_.get() : font_; }
+  bool scaled() const { return scaled_.valid(); }
+
+ private:
+  HFONT font_ = nullptr;
+  FontHandle scaled_;
+};
 
 // Sizes `hwnd` so that its client area is `width` x `height`, whatever its
 // frame and menu bar take at its DPI: a narrow window may wrap its menu bar
@@ -75,19 +86,6 @@ inline int ApplyDpiChange(HWND hwnd, WPARAM wParam, LPARAM lParam) {
   SetWindowPos(hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                SWP_NOZORDER | SWP_NOACTIVATE);
   return LOWORD(wParam);
-}
-
-// The same, then moves the window so that its client area's top left is at
-// `left`, `top` on the screen.
-inline void PlaceClientArea(HWND hwnd, int left, int top, int width, int height) {
-  FitClientArea(hwnd, width, height);
-  RECT window;
-  POINT origin = {0, 0};
-  GetWindowRect(hwnd, &window);
-  ClientToScreen(hwnd, &origin);
-  if (origin.x != left || origin.y != top)
-    SetWindowPos(hwnd, nullptr, window.left + left - origin.x, window.top + top - origin.y, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 }  // namespace plum

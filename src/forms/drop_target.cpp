@@ -12,8 +12,7 @@ bool HasFileList(IDataObject* data) {
   return data && data->QueryGetData(&format) == S_OK;
 }
 
-}  // namespace
-
+// The first path of a CF_HDROP data object; empty when it has none.
 std::wstring FirstDroppedFile(IDataObject* data) {
   FORMATETC format = FileListFormat();
   STGMEDIUM medium = {};
@@ -31,6 +30,8 @@ std::wstring FirstDroppedFile(IDataObject* data) {
   ReleaseStgMedium(&medium);
   return path;
 }
+
+}  // namespace
 
 HRESULT SlotDropTarget::QueryInterface(REFIID riid, void** object) {
   if (!object) return E_POINTER;
@@ -76,8 +77,8 @@ HRESULT SlotDropTarget::Drop(IDataObject* data, DWORD, POINTL, DWORD* effect) {
   *effect = Effect(*effect);
   std::wstring path = *effect == DROPEFFECT_COPY ? FirstDroppedFile(data) : std::wstring();
   acceptable_ = false;
-  // A list that cannot be read is refused, so the source does not report a
-  // copy that never happened.
+  // Deliberate: a list that cannot be read is refused, so the source does
+  // not report a copy that never happened.
   if (path.empty())
     *effect = DROPEFFECT_NONE;
   else

@@ -37,7 +37,4 @@ class SlotDropTarget final : public IDropTarget {
   DropHandler onDrop_;
 };
 
-// The first path of a CF_HDROP data object; empty when it has none.
-std::wstring FirstDroppedFile(IDataObject* data);
-
 }  // namespace plum

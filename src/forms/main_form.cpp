@@ -5,7 +5,8 @@
 
 #include "browser/html_handler.h"
 #include "common/late_import.h"
-#include "forms/dpi.h"
+#include "forms/controls.h"
+#include "forms/slot_picture.h"
 #include "forms/version_form.h"
 #include "res/resource.h"
 #include "slots/slot_script.h"
@@ -16,11 +17,18 @@ namespace {
 constexpr wchar_t kClassName[] = L"PlumDockMainForm";
 constexpr wchar_t kCaption[] = L"ＰＬＵＭ　ＤＯＣＫ";
 // Sizes at 96 DPI.
-constexpr int kClientWidth = 146;  // the row of three 50-pixel images overlapping by 2
+constexpr int kClientWidth = 146;  // the row of 50-pixel images, each overlapping the next by 2
 constexpr int kClientHeight = 51;  // one pixel taller than the images
 constexpr int kImageSize = 50;
-constexpr int kImageStep = 48;
 constexpr int kTipWidth = 800;
+
+// The slot images, 50 pixels (750 twips) square and 48 pixels (720 twips)
+// apart; Layout gives them their pictures.
+constexpr ControlSpec kSlots[kSlotCount] = {
+    {IDC_RUN0 + 0, L"STATIC", nullptr, SS_BITMAP | SS_NOTIFY, {0, 0, 750, 750}},
+    {IDC_RUN0 + 1, L"STATIC", nullptr, SS_BITMAP | SS_NOTIFY, {720, 0, 750, 750}},
+    {IDC_RUN0 + 2, L"STATIC", nullptr, SS_BITMAP | SS_NOTIFY, {1440, 0, 750, 750}},
+};
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr UINT kDropMessage = WM_APP + 1;  // wParam: the slot
 // The tool-tip record as version 5 of the common controls knows it: it
@@ -32,53 +40,28 @@ constexpr UINT kTopmostFlags = SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_SH
 HMENU BuildMenu() {
   HMENU bar = CreateMenu();
   HMENU menu = CreatePopupMenu();
-  AppendMenuW(menu, MF_STRING, kCmdSetting, L"設定");
+  AppendMenuW(menu, MF_STRING, IDM_SETTING, L"設定");
   AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-  AppendMenuW(menu, MF_STRING, kCmdEnding, L"終了");
+  AppendMenuW(menu, MF_STRING, IDM_ENDING, L"終了");
   HMENU info = CreatePopupMenu();
-  AppendMenuW(info, MF_STRING, kCmdVersion, L"バージョン");
+  AppendMenuW(info, MF_STRING, IDM_VERSION, L"バージョン");
   HMENU help = CreatePopupMenu();
-  AppendMenuW(help, MF_STRING, kCmdHelpPro, L"本体");
-  AppendMenuW(help, MF_STRING, kCmdHelpLib, L"ライブラリ");
+  AppendMenuW(help, MF_STRING, IDM_HELP_PRO, L"本体");
+  AppendMenuW(help, MF_STRING, IDM_HELP_LIB, L"ライブラリ");
   AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(menu), L"メニュー");
   AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(info), L"情報");
   AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(help), L"ヘルプ");
   return bar;
 }
 
-// The slot pictures as drawn: at 100%, 150% and 200%, each the resource of
-// slot 0 followed by those of slots 1 and 2.
-struct Drawing {
-  int size;
-  int slot0Id;
-};
-constexpr Drawing kDrawings[] = {{50, IDB_RUN0}, {75, IDB_RUN0_150}, {100, IDB_RUN0_200}};
-
-// Slot `slot`'s picture, `size` pixels square: the drawing of that size, or
-// the nearest larger one (the largest beyond it) scaled smoothly.
-BitmapHandle SlotPicture(HINSTANCE instance, int slot, int size) {
-  const Drawing* drawing = nullptr;
-  for (const Drawing& d : kDrawings) {
-    drawing = &d;
-    if (d.size >= size) break;
-  }
-  BitmapHandle picture(static_cast<HBITMAP>(LoadImageW(
-      instance, MAKEINTRESOURCEW(drawing->slot0Id + slot), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
-  if (!picture || drawing->size == size) return picture;
-  HDC screen = GetDC(nullptr);
-  BitmapHandle scaled(CreateCompatibleBitmap(screen, size, size));
-  MemoryDc from(CreateCompatibleDC(screen)), to(CreateCompatibleDC(screen));
-  ReleaseDC(nullptr, screen);
-  if (!scaled || !from || !to) return picture;  // unscaled rather than none
-  const HGDIOBJ oldFrom = SelectObject(from.get(), picture.get());
-  const HGDIOBJ oldTo = SelectObject(to.get(), scaled.get());
-  SetStretchBltMode(to.get(), HALFTONE);
-  SetBrushOrgEx(to.get(), 0, 0, nullptr);
-  const bool drawn = StretchBlt(to.get(), 0, 0, size, size, from.get(), 0, 0, drawing->size,
-                                drawing->size, SRCCOPY);
-  SelectObject(from.get(), oldFrom);
-  SelectObject(to.get(), oldTo);
-  return drawn ? std::move(scaled) : std::move(picture);
+// A slot's tool in the tool-tip window: the slot image's whole area.
+TTTOOLINFOW SlotTool(HWND form, HWND slot, const wchar_t* text) {
+  TTTOOLINFOW tool = {};
+  tool.cbSize = kToolInfoSize;
+  tool.hwnd = form;
+  tool.uId = reinterpret_cast<UINT_PTR>(slot);
+  tool.lpszText = const_cast<wchar_t*>(text);
+  return tool;
 }
 
 // One of the program's own windows (the console is not one of them).
@@ -96,8 +79,7 @@ bool MainForm::Create(HINSTANCE instance, SetForm& settings, const std::wstring&
 
   RegisterFormClass(instance, kClassName, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
 
-  // Sized for the system's DPI first; the window's own DPI is known once it
-  // exists.
+  // Sized for the system's DPI first: the window's own is known once it exists.
   const int screenDpi = ScreenDpi();
   RECT r = {0, 0, Scale(kClientWidth, screenDpi), Scale(kClientHeight, screenDpi)};
   AdjustWindowRectEx(&r, kStyle, TRUE, 0);
@@ -105,7 +87,7 @@ bool MainForm::Create(HINSTANCE instance, SetForm& settings, const std::wstring&
                           r.right - r.left, r.bottom - r.top, nullptr, BuildMenu(), instance, this);
   if (!hwnd_) return false;
   dpi_ = WindowDpi(hwnd_);
-  CreateSlots();
+  CreateControls(hwnd_, instance, kSlots);
   Layout();
   Load();
   return true;
@@ -115,15 +97,13 @@ bool MainForm::Create(HINSTANCE instance, SetForm& settings, const std::wstring&
 void MainForm::Layout() {
   SetIcons();
   FitClientArea(hwnd_, Scale(kClientWidth, dpi_), Scale(kClientHeight, dpi_));
-  const int size = Scale(kImageSize, dpi_);
   for (int slot = 0; slot < kSlotCount; ++slot) {
-    if (BitmapHandle picture = SlotPicture(instance_, slot, size)) {
-      SendMessageW(run_[slot], STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture.get()));
+    if (BitmapHandle picture = SlotPicture(instance_, slot, Scale(kImageSize, dpi_))) {
+      SendMessageW(Slot(slot), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture.get()));
       pictures_[slot] = std::move(picture);
     }
-    SetWindowPos(run_[slot], nullptr, slot * Scale(kImageStep, dpi_), 0, size, size,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
   }
+  PlaceControls(hwnd_, kSlots, dpi_);
   if (tooltip_) ScaleToolTips();
 }
 
@@ -143,17 +123,12 @@ void MainForm::SetIcons() {
 }
 
 void MainForm::Load() {
+  // The one message the program has always shown in English, as it was.
   if (!console_.Open()) MessageBoxW(nullptr, L"Couldn't allocate console", L"PLUM_DOCK", MB_OK);
   activationTitle_ = kFirstActivationTitle;
 }
 
-// The slot images; Layout gives them their place and pictures.
-void MainForm::CreateSlots() {
-  for (int slot = 0; slot < kSlotCount; ++slot)
-    run_[slot] = CreateWindowExW(
-        0, L"STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_BITMAP | SS_NOTIFY, 0, 0, 0, 0, hwnd_,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kRunControlId + slot)), instance_, nullptr);
-}
+HWND MainForm::Slot(int slot) const { return GetDlgItem(hwnd_, IDC_RUN0 + slot); }
 
 HRESULT MainForm::AcceptDrops() {
   CreateToolTips();
@@ -172,7 +147,7 @@ HRESULT MainForm::AcceptDrops() {
           droppedPath_[slot] = path;
           PostMessageW(hwnd_, kDropMessage, static_cast<WPARAM>(slot), 0);
         }));
-    RegisterDragDrop(run_[slot], dropTargets_[slot].get());
+    RegisterDragDrop(Slot(slot), dropTargets_[slot].get());
   }
   return ole;
 }
@@ -191,12 +166,8 @@ void MainForm::CreateToolTips() {
                              CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance_, nullptr);
   ScaleToolTips();
   for (int slot = 0; slot < kSlotCount; ++slot) {
-    TTTOOLINFOW tool = {};
-    tool.cbSize = kToolInfoSize;
+    TTTOOLINFOW tool = SlotTool(hwnd_, Slot(slot), L"");
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = hwnd_;
-    tool.uId = reinterpret_cast<UINT_PTR>(run_[slot]);
-    tool.lpszText = const_cast<wchar_t*>(L"");
     SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
   }
 }
@@ -207,10 +178,9 @@ void MainForm::ScaleToolTips() {
   SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, Scale(kTipWidth, dpi_));
   if (!tooltipSystemFont_)
     tooltipSystemFont_ = reinterpret_cast<HFONT>(SendMessageW(tooltip_, WM_GETFONT, 0, 0));
-  FontHandle font = FontForDpi(tooltipSystemFont_, dpi_);
-  if (font || tooltipFont_)
-    SendMessageW(tooltip_, WM_SETFONT,
-                 reinterpret_cast<WPARAM>(font ? font.get() : tooltipSystemFont_), FALSE);
+  DpiFont font(tooltipSystemFont_, dpi_);
+  if (font.scaled() || tooltipFont_.scaled())
+    SendMessageW(tooltip_, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
   tooltipFont_ = std::move(font);
 }
 
@@ -258,38 +228,29 @@ bool MainForm::IsDoubleClick(int slot, WORD notification) {
   return second;
 }
 
-void MainForm::Tell(const std::wstring& message) {
-  MessageBoxW(hwnd_, message.c_str(), L"PLUM_DOCK", MB_OK | MB_ICONWARNING);
-}
-
-void MainForm::OpenDocument(const std::wstring& document) {
-  BrowserOutcome opened = OpenInBrowser(document);
-  if (!opened.ok) Tell(opened.message);
+// Whether `outcome` is a success; a failure is shown over the window.
+bool MainForm::Tell(const Outcome& outcome) {
+  if (!outcome.ok) ReportFailure(hwnd_, outcome.message.c_str());
+  return outcome.ok;
 }
 
 bool MainForm::Run(int slot) {
-  RunOutcome run = RunSlot(slot, appFolder_, settings_->ToolCommand(slot), activationTitle_);
-  if (!run.ok) Tell(run.message);
-  return run.ok;
+  return Tell(RunSlot(slot, appFolder_, settings_->ToolCommand(slot), activationTitle_));
 }
 
 void MainForm::HandleDrop(int slot) {
   const std::wstring path = droppedPath_[slot];
-  ScriptOutcome script = WriteSlotScript(slot, path, appFolder_, settings_->ToolCommand(slot));
-  if (!script.ok) {
-    Tell(script.message);
+  if (!Tell(WriteSlotScript(slot, path, appFolder_, settings_->ToolCommand(slot))) || !Run(slot))
     return;
-  }
-  if (!Run(slot)) return;
-  TTTOOLINFOW tool = {};
-  tool.cbSize = kToolInfoSize;
-  tool.hwnd = hwnd_;
-  tool.uId = reinterpret_cast<UINT_PTR>(run_[slot]);
-  tool.lpszText = const_cast<wchar_t*>(path.c_str());
+  TTTOOLINFOW tool = SlotTool(hwnd_, Slot(slot), path.c_str());
   SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 LRESULT MainForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  // The close box and 終了 free the console and end the program at once;
+  // nothing after this line runs for them.
+  if (message == WM_CLOSE || (message == WM_COMMAND && LOWORD(wParam) == IDM_ENDING))
+    CloseConsoleAndEnd(console_);
   switch (message) {
     case WM_ACTIVATE:
       OnActivate(wParam, lParam);
@@ -303,33 +264,29 @@ LRESULT MainForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_COMMAND: {
       const int id = LOWORD(wParam);
-      if (id >= kRunControlId && id < kRunControlId + kSlotCount) {
-        if (IsDoubleClick(id - kRunControlId, HIWORD(wParam))) Run(id - kRunControlId);
+      if (id >= IDC_RUN0 && id < IDC_RUN0 + kSlotCount) {
+        if (IsDoubleClick(id - IDC_RUN0, HIWORD(wParam))) Run(id - IDC_RUN0);
         return 0;
       }
       switch (id) {
-        case kCmdSetting:
+        case IDM_SETTING:
           // Give up the always-in-front place before the dialog takes the
           // activation (the deactivation does the same on Windows).
           ApplyAlwaysInFront(false);
           settings_->ShowModal();
           return 0;
-        case kCmdEnding:
-          CloseConsoleAndEnd(console_);
-        case kCmdVersion:
+        case IDM_VERSION:
           ShowVersionForm(instance_, hwnd_);
           return 0;
-        case kCmdHelpPro:
-          OpenDocument(ProgramHelpPath(appFolder_));
+        case IDM_HELP_PRO:
+          Tell(OpenInBrowser(ProgramHelpPath(appFolder_)));
           return 0;
-        case kCmdHelpLib:
-          OpenDocument(LibraryHelpPath(appFolder_));
+        case IDM_HELP_LIB:
+          Tell(OpenInBrowser(LibraryHelpPath(appFolder_)));
           return 0;
       }
       return 0;
     }
-    case WM_CLOSE:
-      CloseConsoleAndEnd(console_);
   }
   return DefWindowProcW(hwnd_, message, wParam, lParam);
 }

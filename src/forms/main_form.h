@@ -1,5 +1,6 @@
-// The main window ("ＰＬＵＭ　ＤＯＣＫ"): three slot images that take dropped
-// files and double-clicks, and the menu bar. Closing it ends the program.
+// The main window ("ＰＬＵＭ　ＤＯＣＫ"): a slot image for each tool that takes
+// dropped files and double-clicks, and the menu bar. Closing it ends the
+// program.
 #pragma once
 
 #include <windows.h>
@@ -7,26 +8,16 @@
 #include <array>
 #include <string>
 
-#include "forms/form_window.h"
 #include "common/handles.h"
+#include "common/report.h"
+#include "common/slots.h"
+#include "forms/dpi.h"
 #include "forms/drop_target.h"
+#include "forms/form_window.h"
 #include "forms/set_form.h"
-#include "res/resource.h"
 #include "slots/slot_runner.h"
 
 namespace plum {
-
-// The menu commands of the main window.
-enum MainMenuCommand : int {
-  kCmdSetting = 2001,
-  kCmdEnding,
-  kCmdVersion,
-  kCmdHelpPro,
-  kCmdHelpLib,
-};
-
-// Control IDs of the slot images `run` 0..2.
-inline constexpr int kRunControlId = IDC_RUN0;
 
 class MainForm final : public FormWindow {
  public:
@@ -45,7 +36,6 @@ class MainForm final : public FormWindow {
  private:
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override;
   void Load();
-  void CreateSlots();
   void CreateToolTips();
   void Layout();
   void SetIcons();
@@ -55,22 +45,21 @@ class MainForm final : public FormWindow {
   void HandleDrop(int slot);
   bool Run(int slot);
   bool IsDoubleClick(int slot, WORD notification);
-  void OpenDocument(const std::wstring& document);
-  void Tell(const std::wstring& message);
+  bool Tell(const Outcome& outcome);
+  HWND Slot(int slot) const;
 
   HINSTANCE instance_ = nullptr;
   SetForm* settings_ = nullptr;
   std::wstring appFolder_;
   Console console_;
   std::wstring activationTitle_;
-  std::array<HWND, 3> run_ = {};
-  std::array<BitmapHandle, 3> pictures_;
-  std::array<std::wstring, 3> droppedPath_;
-  std::array<ComRef<SlotDropTarget>, 3> dropTargets_;
+  std::array<BitmapHandle, kSlotCount> pictures_;
+  std::array<std::wstring, kSlotCount> droppedPath_;
+  std::array<ComRef<SlotDropTarget>, kSlotCount> dropTargets_;
   HWND tooltip_ = nullptr;
   HFONT tooltipSystemFont_ = nullptr;  // the tooltip window's own
-  FontHandle tooltipFont_;             // at the window's DPI, when not the system's
-  int dpi_ = 96;                       // the DPI of the window's monitor
+  DpiFont tooltipFont_;                // at the window's DPI
+  int dpi_ = kBaseDpi;                 // the DPI of the window's monitor
   IconHandle smallIcon_;
   IconHandle bigIcon_;
   bool activatedOnce_ = false;

@@ -2,9 +2,14 @@
 
 #include <commdlg.h>
 
+#include <string_view>
+#include <vector>
+
 #include "common/late_import.h"
+#include "common/report.h"
+#include "common/slots.h"
 #include "common/text.h"
-#include "forms/twips.h"
+#include "forms/controls.h"
 #include "res/resource.h"
 #include "settings/settings_file.h"
 
@@ -24,31 +29,26 @@ enum : int {
   kIdCheck1 = IDC_SET_CHECK1,
 };
 
-constexpr wchar_t kLabels[3][16] = {L"アプレットビュワーパス", L"インタープリタパス",
-                                    L"コンパイラパス"};
+constexpr wchar_t kLabels[kSlotCount][16] = {L"アプレットビュワーパス", L"インタープリタパス",
+                                             L"コンパイラパス"};
 
-struct ControlSpec {
-  const wchar_t* windowClass;
-  const wchar_t* text;
-  DWORD style;
-  int id;
-  TwipsRect twips;
-};
+constexpr DWORD kButton = BS_PUSHBUTTON | WS_TABSTOP;
+constexpr DWORD kEdit = ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP;
 
 // In tab order: the window's Z order follows creation order.
-const ControlSpec kControls[] = {
-    {L"BUTTON", L"OK", BS_PUSHBUTTON | WS_TABSTOP, kIdOk, {4680, 120, 1215, 375}},
-    {L"BUTTON", L"ｷｬﾝｾﾙ", BS_PUSHBUTTON | WS_TABSTOP, kIdCancel, {4680, 600, 1215, 375}},
-    {L"STATIC", kLabels[0], SS_LEFT, kIdLabel0 + 0, {120, 240, 1815, 255}},
-    {L"EDIT", L"", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, kIdPath0 + 0, {120, 480, 2775, 375}},
-    {L"BUTTON", L"．．．", BS_PUSHBUTTON | WS_TABSTOP, kIdCommand0 + 0, {3000, 480, 615, 375}},
-    {L"BUTTON", L"．．．", BS_PUSHBUTTON | WS_TABSTOP, kIdCommand0 + 1, {3000, 1320, 615, 375}},
-    {L"EDIT", L"", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, kIdPath0 + 1, {120, 1320, 2775, 375}},
-    {L"STATIC", kLabels[1], SS_LEFT, kIdLabel0 + 1, {120, 1080, 1815, 255}},
-    {L"BUTTON", L"．．．", BS_PUSHBUTTON | WS_TABSTOP, kIdCommand0 + 2, {3000, 2160, 615, 375}},
-    {L"EDIT", L"", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, kIdPath0 + 2, {120, 2160, 2775, 375}},
-    {L"STATIC", kLabels[2], SS_LEFT, kIdLabel0 + 2, {120, 1920, 1815, 255}},
-    {L"BUTTON", L"常に手前に表示", BS_3STATE | WS_TABSTOP, kIdCheck1, {4080, 1440, 1695, 495}},
+constexpr ControlSpec kControls[] = {
+    {kIdOk, L"BUTTON", L"OK", kButton, {4680, 120, 1215, 375}},
+    {kIdCancel, L"BUTTON", L"ｷｬﾝｾﾙ", kButton, {4680, 600, 1215, 375}},
+    {kIdLabel0 + 0, L"STATIC", kLabels[0], SS_LEFT, {120, 240, 1815, 255}},
+    {kIdPath0 + 0, L"EDIT", L"", kEdit, {120, 480, 2775, 375}},
+    {kIdCommand0 + 0, L"BUTTON", L"．．．", kButton, {3000, 480, 615, 375}},
+    {kIdCommand0 + 1, L"BUTTON", L"．．．", kButton, {3000, 1320, 615, 375}},
+    {kIdPath0 + 1, L"EDIT", L"", kEdit, {120, 1320, 2775, 375}},
+    {kIdLabel0 + 1, L"STATIC", kLabels[1], SS_LEFT, {120, 1080, 1815, 255}},
+    {kIdCommand0 + 2, L"BUTTON", L"．．．", kButton, {3000, 2160, 615, 375}},
+    {kIdPath0 + 2, L"EDIT", L"", kEdit, {120, 2160, 2775, 375}},
+    {kIdLabel0 + 2, L"STATIC", kLabels[2], SS_LEFT, {120, 1920, 1815, 255}},
+    {kIdCheck1, L"BUTTON", L"常に手前に表示", BS_3STATE | WS_TABSTOP, {4080, 1440, 1695, 495}},
 };
 
 constexpr TwipsRect kClientTwips = {2760, 3750, 6030, 2700};
@@ -60,8 +60,9 @@ std::wstring WindowText(HWND hwnd) {
   return text;
 }
 
-}  // namespace
-
+// The filter the file-open dialog is given for a description such as
+// "実行ファイル(*.exe)": the description, then the pattern in its
+// parentheses, each ended by NUL, and a final NUL.
 std::wstring FileDialogFilter(std::wstring_view description) {
   std::wstring pattern = L"*.*";
   const size_t open = description.rfind(L'(');
@@ -74,6 +75,23 @@ std::wstring FileDialogFilter(std::wstring_view description) {
   filter += L'\0';
   return filter;  // the string's own terminator ends the list
 }
+
+// Sizes `hwnd` for a client area of `client`'s twips at `dpi` and moves it
+// so that the client area's top left is where `client` puts it on the screen.
+void PlaceClientArea(HWND hwnd, const TwipsRect& client, int dpi) {
+  FitClientArea(hwnd, TwipsToPixels(client.width, dpi), TwipsToPixels(client.height, dpi));
+  RECT window;
+  POINT origin = {0, 0};
+  GetWindowRect(hwnd, &window);
+  ClientToScreen(hwnd, &origin);
+  const int dx = TwipsToPixels(client.left, dpi) - origin.x;
+  const int dy = TwipsToPixels(client.top, dpi) - origin.y;
+  if (dx != 0 || dy != 0)
+    SetWindowPos(hwnd, nullptr, window.left + dx, window.top + dy, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace
 
 bool SetForm::Create(HINSTANCE instance, const std::wstring& settingsFile) {
   settingsFile_ = settingsFile;
@@ -91,39 +109,18 @@ bool SetForm::Create(HINSTANCE instance, const std::wstring& settingsFile) {
   hwnd_ = CreateWindowExW(exStyle, kClassName, kCaption, style, left, top, r.right - r.left,
                           r.bottom - r.top, nullptr, nullptr, instance, this);
   if (!hwnd_) return false;
-  CreateControls(instance);
+  CreateControls(hwnd_, instance, kControls);
   const int windowDpi = WindowDpi(hwnd_);
-  PlaceClientArea(hwnd_, TwipsToPixels(kClientTwips.left, windowDpi),
-                  TwipsToPixels(kClientTwips.top, windowDpi),
-                  TwipsToPixels(kClientTwips.width, windowDpi),
-                  TwipsToPixels(kClientTwips.height, windowDpi));
+  PlaceClientArea(hwnd_, kClientTwips, windowDpi);
   LayOutControls(windowDpi);
   return true;
 }
 
-void SetForm::CreateControls(HINSTANCE instance) {
-  for (const ControlSpec& c : kControls) {
-    HWND control =
-        CreateWindowExW(std::wstring_view(c.windowClass) == L"EDIT" ? WS_EX_CLIENTEDGE : 0,
-                        c.windowClass, c.text, WS_CHILD | WS_VISIBLE | c.style, 0, 0, 0, 0, hwnd_,
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance, nullptr);
-    if (c.id >= kIdPath0 && c.id < kIdPath0 + 3) path_[c.id - kIdPath0] = control;
-    if (c.id == kIdCheck1) check_ = control;
-  }
-}
-
-// The controls' places and font at `dpi`.
+// The controls' places and font at `dpi`; the old font goes once none uses it.
 void SetForm::LayOutControls(int dpi) {
-  const HFONT standard = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-  FontHandle font = FontForDpi(standard, dpi);
-  for (const ControlSpec& c : kControls) {
-    HWND control = GetDlgItem(hwnd_, c.id);
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font ? font.get() : standard),
-                 FALSE);
-    SetWindowPos(control, nullptr, TwipsToPixels(c.twips.left, dpi),
-                 TwipsToPixels(c.twips.top, dpi), TwipsToPixels(c.twips.width, dpi),
-                 TwipsToPixels(c.twips.height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
-  }
+  DpiFont font(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)), dpi);
+  const HFONT fonts[] = {font.get()};
+  PlaceControls(hwnd_, kControls, dpi, fonts);
   font_ = std::move(font);
 }
 
@@ -136,18 +133,20 @@ void SetForm::SetFileFilter(std::wstring_view description) {
   filter_ = FileDialogFilter(description);
 }
 
-std::wstring SetForm::ToolCommand(int slot) const { return WindowText(path_[slot]); }
+std::wstring SetForm::ToolCommand(int slot) const {
+  return WindowText(GetDlgItem(hwnd_, kIdPath0 + slot));
+}
 
 void SetForm::SetToolCommand(int slot, const std::wstring& command) {
-  SetWindowTextW(path_[slot], command.c_str());
+  SetDlgItemTextW(hwnd_, kIdPath0 + slot, command.c_str());
 }
 
 int SetForm::AlwaysInFrontState() const {
-  return static_cast<int>(SendMessageW(check_, BM_GETCHECK, 0, 0));
+  return static_cast<int>(SendDlgItemMessageW(hwnd_, kIdCheck1, BM_GETCHECK, 0, 0));
 }
 
 void SetForm::SetAlwaysInFrontState(int state) {
-  SendMessageW(check_, BM_SETCHECK, static_cast<WPARAM>(state), 0);
+  SendDlgItemMessageW(hwnd_, kIdCheck1, BM_SETCHECK, static_cast<WPARAM>(state), 0);
 }
 
 void SetForm::ShowModal() {
@@ -170,47 +169,43 @@ void SetForm::Browse(int slot) {
   // The file dialog's library (which brings the printing libraries with it)
   // is loaded when the dialog is first needed.
   const auto open = LateImport<BOOL(WINAPI*)(OPENFILENAMEW*)>(kFileDialogDll, "GetOpenFileNameW");
-  const auto error = LateImport<DWORD(WINAPI*)()>(kFileDialogDll, "CommDlgExtendedError");
-  if (!open || !error) {
-    const std::wstring message = std::wstring(L"ファイルを開くダイアログを表示できません（") +
-                                 kFileDialogDll + L"）。\n" + SystemMessage(GetLastError());
-    MessageBoxW(hwnd_, message.c_str(), L"PLUM_DOCK", MB_OK | MB_ICONWARNING);
+  const auto extendedError = LateImport<DWORD(WINAPI*)()>(kFileDialogDll, "CommDlgExtendedError");
+  const DWORD loadError = GetLastError();
+  std::wstring reason;
+  if (!open || !extendedError) {
+    reason = SystemMessage(loadError);
+  } else if (open(&ofn)) {
+    SetDlgItemTextW(hwnd_, kIdPath0 + slot, fileName_);
     return;
+  } else if (const DWORD error = extendedError()) {
+    reason = ErrorCodeText(error);
+  } else {
+    return;  // Deliberate: a cancelled dialog leaves the text box as it was.
   }
-  // A cancelled dialog leaves the text box as it was.
-  if (open(&ofn)) {
-    SetWindowTextW(path_[slot], fileName_);
-    return;
-  }
-  if (const DWORD code = error()) {
-    wchar_t text[16];
-    wsprintfW(text, L"0x%04X", code);
-    const std::wstring message =
-        std::wstring(L"ファイルを開くダイアログを表示できません（エラー ") + text + L"）。";
-    MessageBoxW(hwnd_, message.c_str(), L"PLUM_DOCK", MB_OK | MB_ICONWARNING);
-  }
+  const std::wstring message = std::wstring(L"ファイルを開くダイアログ (") + kFileDialogDll +
+                               L") を表示できません。\n" + reason;
+  ReportFailure(hwnd_, message.c_str());
 }
 
 void SetForm::Save() {
-  const std::vector<SettingEntry> entries = {
-      {kSectionPath, kSlotKeys[0], ToolCommand(0)},
-      {kSectionPath, kSlotKeys[1], ToolCommand(1)},
-      {kSectionPath, kSlotKeys[2], ToolCommand(2)},
-      {kSectionCheck, kKeyTop, DecimalText(static_cast<unsigned long>(AlwaysInFrontState()))},
-  };
+  std::vector<SettingEntry> entries;
+  for (int slot = 0; slot < kSlotCount; ++slot)
+    entries.push_back({kSectionPath, kSlotKeys[slot], ToolCommand(slot)});
+  entries.push_back(
+      {kSectionCheck, kKeyTop, DecimalText(static_cast<unsigned long>(AlwaysInFrontState()))});
   const SettingWrite write = WriteSettings(entries, settingsFile_);
-  if (!write.ok) {
-    // The dialog stays open with the edits, so nothing is lost.
-    std::wstring entry = write.key;
-    for (int slot = 0; slot < 3; ++slot)
-      if (write.key == kSlotKeys[slot])
-        entry = std::wstring(kLabels[slot]) + L" (" + write.key + L")";
-    const std::wstring message = L"設定ファイル " + settingsFile_ + L" に保存できません。\n" +
-                                 (entry.empty() ? L"" : entry + L": ") + write.reason;
-    MessageBoxW(hwnd_, message.c_str(), L"PLUM_DOCK", MB_OK | MB_ICONWARNING);
+  if (write.ok) {
+    Hide();
     return;
   }
-  Hide();
+  // The dialog stays open with the edits, so nothing is lost.
+  std::wstring entry = write.key;
+  for (int slot = 0; slot < kSlotCount; ++slot)
+    if (write.key == kSlotKeys[slot])
+      entry = std::wstring(kLabels[slot]) + L" (" + write.key + L")";
+  const std::wstring message = L"設定ファイル " + settingsFile_ + L" に保存できません。\n" +
+                               (entry.empty() ? L"" : entry + L": ") + write.reason;
+  ReportFailure(hwnd_, message.c_str());
 }
 
 LRESULT SetForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -220,7 +215,7 @@ LRESULT SetForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       if (HIWORD(wParam) != BN_CLICKED) break;
       if (id == kIdOk) Save();
       if (id == kIdCancel) Hide();
-      if (id >= kIdCommand0 && id < kIdCommand0 + 3) Browse(id - kIdCommand0);
+      if (id >= kIdCommand0 && id < kIdCommand0 + kSlotCount) Browse(id - kIdCommand0);
       if (id == kIdCheck1)  // a click ticks or unticks; greyed comes only from the file
         SetAlwaysInFrontState(AlwaysInFrontState() == kTicked ? kUnticked : kTicked);
       return 0;

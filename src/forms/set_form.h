@@ -6,22 +6,16 @@
 
 #include <windows.h>
 
-#include <array>
 #include <string>
-
-#include "common/handles.h"
-#include "forms/form_window.h"
 #include <string_view>
+
+#include "forms/dpi.h"
+#include "forms/form_window.h"
 
 namespace plum {
 
 // The always-in-front state as the check box holds it.
 enum AlwaysInFront : int { kUnticked = 0, kTicked = 1, kGreyed = 2 };
-
-// The filter the file-open dialog is given for a description such as
-// "実行ファイル(*.exe)": the description, then the pattern in its
-// parentheses, each ended by NUL, and a final NUL.
-std::wstring FileDialogFilter(std::wstring_view description);
 
 class SetForm final : public FormWindow {
  public:
@@ -43,19 +37,16 @@ class SetForm final : public FormWindow {
 
  private:
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override;
-  void CreateControls(HINSTANCE instance);
   void LayOutControls(int dpi);
   void Browse(int slot);
   void Save();
   void Hide();
 
   HWND owner_ = nullptr;
-  std::array<HWND, 3> path_ = {};
-  HWND check_ = nullptr;
-  FontHandle font_;  // the controls' font at the window's DPI, when not the system's
+  DpiFont font_;  // the controls' font at the window's DPI
   std::wstring settingsFile_;
   std::wstring filter_;
-  wchar_t fileName_[260] = {};  // kept between uses: one dialog serves all three buttons
+  wchar_t fileName_[260] = {};  // kept between uses: one dialog serves every slot's button
 };
 
 }  // namespace plum

@@ -2,8 +2,10 @@
 
 #include "browser/html_handler.h"
 #include "common/handles.h"
+#include "common/report.h"
+#include "forms/controls.h"
+#include "forms/dpi.h"
 #include "forms/form_window.h"
-#include "forms/twips.h"
 #include "homepage.h"
 #include "res/resource.h"
 
@@ -17,33 +19,32 @@ constexpr COLORREF kGreen = RGB(0, 255, 0);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr TwipsRect kClientTwips = {0, 0, 4620, 2805};
 
-enum : int {
-  kIdTitle = IDC_VER_TITLE,
-  kIdVersion = IDC_VER_VERSION,
-  kIdLink = IDC_VER_LINK,
-  kIdDescription = IDC_VER_DESCRIPTION,
-  kIdDisclaimer = IDC_VER_DISCLAIMER,
-};
+// How a control looks: ControlSpec::look (plain unless given) picks its font
+// and text colour.
+enum Look : int { kPlain, kTitle, kLink };
+constexpr COLORREF kTextColours[] = {kWhite, kYellow, kGreen};
 
-enum FontKind { kStandard, kTitle, kLink };
-
-struct ControlSpec {
-  const wchar_t* windowClass;
-  DWORD style;
-  int id;
-  TwipsRect twips;
-  FontKind font;
-};
+constexpr const wchar_t* kLinkText =
+    L"Ｃｌｉｃｋ　ｍｅ！　　Ｍｙ ホームページＵＲＬ：" PLUM_DOCK_HOMEPAGE L"　";
+constexpr const wchar_t* kDescription =
+    L"このソフトウェアはフリーソフトウェアです。自由に使用・配布できます。";
 
 // Tab order: the OK button first.
-const ControlSpec kControls[] = {
-    {L"BUTTON", BS_OWNERDRAW | WS_TABSTOP, IDOK, {1800, 2400, 945, 345}, kStandard},
-    {L"STATIC", SS_CENTER, kIdTitle, {0, 120, 4605, 315}, kTitle},
-    {L"STATIC", SS_CENTER, kIdVersion, {0, 480, 4605, 225}, kStandard},
-    {L"STATIC", SS_CENTER | SS_NOTIFY, kIdLink, {120, 840, 4455, 465}, kLink},
-    {L"STATIC", SS_CENTER, kIdDescription, {120, 1380, 4380, 420}, kStandard},
-    {L"STATIC", SS_CENTER, kIdDisclaimer, {120, 1860, 4380, 255}, kStandard},
+constexpr ControlSpec kControls[] = {
+    {IDOK, L"BUTTON", L"OK", BS_OWNERDRAW | WS_TABSTOP, {1800, 2400, 945, 345}},
+    {IDC_VER_TITLE, L"STATIC", L"PLUM_DOCK", SS_CENTER, {0, 120, 4605, 315}, kTitle},
+    {IDC_VER_VERSION, L"STATIC", L"Ver 1.0", SS_CENTER, {0, 480, 4605, 225}},
+    {IDC_VER_LINK, L"STATIC", kLinkText, SS_CENTER | SS_NOTIFY, {120, 840, 4455, 465}, kLink},
+    {IDC_VER_DESCRIPTION, L"STATIC", kDescription, SS_CENTER, {120, 1380, 4380, 420}},
+    {IDC_VER_DISCLAIMER, L"STATIC", L"PLUM_DOCK 製作委員会", SS_CENTER, {120, 1860, 4380, 255}},
 };
+
+// The look of the control `id`.
+Look LookOf(int id) {
+  for (const ControlSpec& c : kControls)
+    if (c.id == id) return static_cast<Look>(c.look);
+  return kPlain;
+}
 
 // Japanese faces to try, in order, when the window's own face is missing.
 const wchar_t* const kFaces[] = {L"ＭＳ Ｐゴシック", L"MS PGothic", L"MS UI Gothic", L"Meiryo UI",
@@ -59,9 +60,8 @@ bool HasFace(const wchar_t* face) {
   lf.lfCharSet = DEFAULT_CHARSET;
   lstrcpynW(lf.lfFaceName, face, LF_FACESIZE);
   bool found = false;
-  HDC dc = GetDC(nullptr);
-  EnumFontFamiliesExW(dc, &lf, NoteFace, reinterpret_cast<LPARAM>(&found), 0);
-  ReleaseDC(nullptr, dc);
+  const ScreenDc screen(GetDC(nullptr));
+  EnumFontFamiliesExW(screen.get(), &lf, NoteFace, reinterpret_cast<LPARAM>(&found), 0);
   return found;
 }
 
@@ -88,16 +88,14 @@ class VersionForm final : public FormWindow {
 
  private:
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override;
-  void CreateControls();
   void LayOut(int dpi);
-  HFONT StandardFont() const;
   void DrawOkButton(const DRAWITEMSTRUCT& item);
   void Close();
 
   HINSTANCE instance_;
   HWND owner_;
   BrushHandle background_{CreateSolidBrush(kBlue)};
-  FontHandle standardFont_;  // at the window's DPI, when not the system's
+  DpiFont standardFont_;  // at the window's DPI
   FontHandle titleFont_;
   FontHandle linkFont_;
   CursorHandle goCursor_;
@@ -120,7 +118,8 @@ void VersionForm::Run() {
   hwnd_ = CreateWindowExW(exStyle, kClassName, L"", style, left, top, width, height, owner_,
                           nullptr, instance_, this);
   if (!hwnd_) return;
-  CreateControls();
+  CreateControls(hwnd_, instance_, kControls);
+  SendMessageW(hwnd_, DM_SETDEFID, IDOK, 0);
   const int windowDpi = WindowDpi(hwnd_);
   if (windowDpi != dpi) {
     FitClientArea(hwnd_, TwipsToPixels(kClientTwips.width, windowDpi),
@@ -135,25 +134,9 @@ void VersionForm::Run() {
   if (!RunModal(owner_, IDOK)) Close();
 }
 
-void VersionForm::CreateControls() {
-  for (const ControlSpec& s : kControls) {
-    const std::wstring text = s.id == IDOK         ? L"OK"
-                              : s.id == kIdTitle   ? L"PLUM_DOCK"
-                              : s.id == kIdVersion ? L"Ver 1.0"
-                              : s.id == kIdLink    ? LinkCaption(kAuthorHomepage)
-                              : s.id == kIdDescription
-                                  ? L"このソフトウェアはフリーソフトウェアです。"
-                                    L"自由に使用・配布できます。"
-                                  : L"PLUM_DOCK 製作委員会";
-    CreateWindowExW(0, s.windowClass, text.c_str(), WS_CHILD | WS_VISIBLE | s.style, 0, 0, 0, 0,
-                    hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(s.id)), instance_, nullptr);
-  }
-  SendMessageW(hwnd_, DM_SETDEFID, IDOK, 0);
-}
-
 // Fonts, pointer, icon and the controls' places at `dpi`.
 void VersionForm::LayOut(int dpi) {
-  standardFont_ = FontForDpi(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)), dpi);
+  DpiFont standard(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)), dpi);
   FontHandle title = JapaneseFont(1425, dpi);
   FontHandle link = JapaneseFont(900, dpi);
   const int cursorSize = Scale(32, dpi);
@@ -166,22 +149,11 @@ void VersionForm::LayOut(int dpi) {
     SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon.get()));
     icon_ = std::move(icon);
   }
-  for (const ControlSpec& s : kControls) {
-    HWND control = GetDlgItem(hwnd_, s.id);
-    const HFONT font = s.font == kTitle  ? title.get()
-                       : s.font == kLink ? link.get()
-                                         : StandardFont();
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    SetWindowPos(control, nullptr, TwipsToPixels(s.twips.left, dpi),
-                 TwipsToPixels(s.twips.top, dpi), TwipsToPixels(s.twips.width, dpi),
-                 TwipsToPixels(s.twips.height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
-  }
+  const HFONT fonts[] = {standard.get(), title.get(), link.get()};  // by Look
+  PlaceControls(hwnd_, kControls, dpi, fonts);
+  standardFont_ = std::move(standard);
   titleFont_ = std::move(title);
   linkFont_ = std::move(link);
-}
-
-HFONT VersionForm::StandardFont() const {
-  return standardFont_ ? standardFont_.get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 
 void VersionForm::DrawOkButton(const DRAWITEMSTRUCT& item) {
@@ -191,9 +163,10 @@ void VersionForm::DrawOkButton(const DRAWITEMSTRUCT& item) {
   DrawEdge(item.hDC, &r, pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
   SetBkMode(item.hDC, TRANSPARENT);
   SetTextColor(item.hDC, RGB(0, 0, 0));
-  HGDIOBJ old = SelectObject(item.hDC, StandardFont());
-  DrawTextW(item.hDC, L"OK", -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-  SelectObject(item.hDC, old);
+  {
+    const Selection font(item.hDC, standardFont_.get());
+    DrawTextW(item.hDC, L"OK", -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  }
   if (item.itemState & ODS_FOCUS) {
     InflateRect(&r, -4, -4);
     DrawFocusRect(item.hDC, &r);
@@ -215,14 +188,13 @@ LRESULT VersionForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 1;
     }
     case WM_CTLCOLORSTATIC: {
-      const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
       HDC dc = reinterpret_cast<HDC>(wParam);
       SetBkMode(dc, TRANSPARENT);
-      SetTextColor(dc, id == kIdTitle ? kYellow : id == kIdLink ? kGreen : kWhite);
+      SetTextColor(dc, kTextColours[LookOf(GetDlgCtrlID(reinterpret_cast<HWND>(lParam)))]);
       return reinterpret_cast<LRESULT>(background_.get());
     }
     case WM_SETCURSOR:  // the link label's pointer; a child asks its parent first
-      if (GetDlgCtrlID(reinterpret_cast<HWND>(wParam)) == kIdLink && goCursor_) {
+      if (GetDlgCtrlID(reinterpret_cast<HWND>(wParam)) == IDC_VER_LINK && goCursor_) {
         SetCursor(goCursor_.get());
         return TRUE;
       }
@@ -235,10 +207,10 @@ LRESULT VersionForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
       if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
         Close();  // Enter, Esc and the OK button
-      } else if (LOWORD(wParam) == kIdLink && HIWORD(wParam) == STN_CLICKED) {
-        BrowserOutcome opened = OpenInBrowser(AuthorPageLink());
-        if (!opened.ok)
-          MessageBoxW(hwnd_, opened.message.c_str(), L"PLUM_DOCK", MB_OK | MB_ICONWARNING);
+      } else if (LOWORD(wParam) == IDC_VER_LINK && HIWORD(wParam) == STN_CLICKED) {
+        // The author's page with a closing slash.
+        const Outcome opened = OpenInBrowser(PLUM_DOCK_HOMEPAGE L"/");
+        if (!opened.ok) ReportFailure(hwnd_, opened.message.c_str());
       }
       return 0;
     case WM_CLOSE:
@@ -253,10 +225,6 @@ LRESULT VersionForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 }  // namespace
-
-std::wstring LinkCaption(const std::wstring& address) {
-  return L"Ｃｌｉｃｋ　ｍｅ！　　Ｍｙ ホームページＵＲＬ：" + address + L"　";
-}
 
 void ShowVersionForm(HINSTANCE instance, HWND owner) {
   VersionForm form(instance, owner);

@@ -5,12 +5,7 @@
 
 #include <windows.h>
 
-#include <string>
-
 namespace plum {
-
-// The link label's caption for a web address (shown without a closing slash).
-std::wstring LinkCaption(const std::wstring& address);
 
 // Creates the About window over `owner` and returns once it is destroyed.
 void ShowVersionForm(HINSTANCE instance, HWND owner);

@@ -29,3 +29,9 @@
 #define IDC_VER_LINK 3003
 #define IDC_VER_DESCRIPTION 3004
 #define IDC_VER_DISCLAIMER 3005
+// The main window's menu commands.
+#define IDM_SETTING 2001   // メニュー > 設定
+#define IDM_ENDING 2002    // メニュー > 終了
+#define IDM_VERSION 2003   // 情報 > バージョン
+#define IDM_HELP_PRO 2004  // ヘルプ > 本体
+#define IDM_HELP_LIB 2005  // ヘルプ > ライブラリ

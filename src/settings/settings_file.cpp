@@ -12,6 +12,23 @@ constexpr DWORD kBufferSize = 1024;
 // page either; they are ours and always ASCII, so a lossy form is fine.
 std::string Ansi(const std::wstring& text) { return EncodeText(text, CP_ACP).bytes; }
 
+// `path` in the ANSI code page, for the profile functions. When a folder in
+// it cannot be held by the code page, its short form is used instead; the
+// last name (which may not exist yet) must be representable as it stands.
+// Empty when no representable form exists.
+std::string AnsiPathForFile(const std::wstring& path) {
+  Encoded direct = EncodeText(path, CP_ACP);
+  if (direct.ok()) return direct.bytes;
+  const size_t slash = path.find_last_of(L'\\');
+  if (slash == std::wstring::npos) return {};
+  Encoded name = EncodeText(path.substr(slash), CP_ACP);
+  Encoded folder = EncodeText(ShortPathOf(path.substr(0, slash + 1)), CP_ACP);
+  if (!name.ok() || !folder.ok() || folder.bytes.empty()) return {};
+  std::string result = folder.bytes;
+  if (!result.empty() && result.back() == '\\') result.pop_back();
+  return result + name.bytes;
+}
+
 }  // namespace
 
 std::wstring ReadSetting(const std::wstring& section, const std::wstring& key,
@@ -47,19 +64,19 @@ SettingWrite WriteSetting(const std::wstring& section, const std::wstring& key,
 }
 
 SettingWrite WriteSettings(const std::vector<SettingEntry>& entries, const std::wstring& file) {
-  // Every value is checked before the first is written, so a value that
-  // cannot be stored leaves the file as it was.
+  // Deliberate: all or nothing. Every value is checked before the first is
+  // written, so a value that cannot be stored leaves the file as it was.
   std::vector<std::string> values;
   for (const SettingEntry& e : entries) {
     Encoded bytes = EncodeText(e.value, CP_ACP);
     if (!bytes.ok())
       return {false, e.key,
               DescribeCharacter(*bytes.unrepresentable) +
-                  L" はこのシステムの文字コードで保存できません"};
+                  L" はこのシステムの文字コードで保存できません。"};
     values.push_back(std::move(bytes.bytes));
   }
   const std::string path = AnsiPathForFile(file);
-  if (path.empty()) return {false, {}, L"ファイルのパスをこのシステムの文字コードで表せません"};
+  if (path.empty()) return {false, {}, L"ファイルのパスをこのシステムの文字コードで表せません。"};
   for (size_t i = 0; i < entries.size(); ++i) {
     if (!WritePrivateProfileStringA(Ansi(entries[i].section).c_str(), Ansi(entries[i].key).c_str(),
                                     values[i].c_str(), path.c_str()))

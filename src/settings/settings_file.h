@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "common/slots.h"
+
 namespace plum {
 
 // Section and key names of the settings file.
@@ -16,8 +18,10 @@ inline constexpr wchar_t kKeyTop[] = L"TOP";
 
 // The key of each tool slot's command in section PATH, and the command a
 // slot gets when the file has none.
-inline constexpr const wchar_t* kSlotKeys[3] = {L"INDEX_APPLET", L"INDEX_APP", L"INDEX_COMPILE"};
-inline constexpr const wchar_t* kDefaultToolCommands[3] = {L"appletviewer", L"java", L"javac"};
+inline constexpr const wchar_t* kSlotKeys[kSlotCount] = {L"INDEX_APPLET", L"INDEX_APP",
+                                                         L"INDEX_COMPILE"};
+inline constexpr const wchar_t* kDefaultToolCommands[kSlotCount] = {L"appletviewer", L"java",
+                                                                    L"javac"};
 inline constexpr wchar_t kDefaultTop[] = L"1";
 
 // The settings file's name in the app folder.

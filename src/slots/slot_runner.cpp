@@ -80,6 +80,10 @@ bool TitleMatches(std::wstring_view windowTitle, std::wstring_view activationTit
                               TRUE) == CSTR_EQUAL;
 }
 
+namespace {
+
+// The visible top-level window whose title equals `title` or, when none does,
+// begins with it; null when none matches or the title is empty.
 HWND FindWindowByTitle(const std::wstring& title) {
   for (bool prefix : {false, true}) {
     TitleSearch search{&title, prefix};
@@ -89,8 +93,10 @@ HWND FindWindowByTitle(const std::wstring& title) {
   return nullptr;
 }
 
-RunOutcome RunSlot(int slot, const std::wstring& appFolder, const std::wstring& toolCommand,
-                   std::wstring& activationTitle) {
+}  // namespace
+
+Outcome RunSlot(int slot, const std::wstring& appFolder, const std::wstring& toolCommand,
+                std::wstring& activationTitle) {
   HWND target = FindWindowByTitle(activationTitle);
   if (!target) target = GetConsoleWindow();
   if (target) BringToFront(target);

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/report.h"
+
 namespace plum {
 
 // The console allocated to the program. Ctrl+C and Ctrl+Break typed in it
@@ -21,7 +23,6 @@ class Console {
   // Allocates the console; false when the system refuses one.
   bool Open();
   void Close();
-  bool is_open() const { return open_; }
 
  private:
   bool open_ = false;
@@ -41,20 +42,11 @@ std::wstring ActivationTitleAfter(std::wstring_view toolCommand);
 // With `prefix`, it is enough that the window title begins with it.
 bool TitleMatches(std::wstring_view windowTitle, std::wstring_view activationTitle, bool prefix);
 
-// The visible top-level window whose title equals `title` or, when none does,
-// begins with it; null when none matches or the title is empty.
-HWND FindWindowByTitle(const std::wstring& title);
-
-struct RunOutcome {
-  bool ok = true;
-  std::wstring message;  // for the user, in Japanese, when !ok
-};
-
 // Runs the script of `slot`: brings the window named by `activationTitle` to
 // the front (the program's console when none matches), starts the script as
 // a new process, and then sets `activationTitle` from `toolCommand`. When the
 // script cannot be started the title keeps its value.
-RunOutcome RunSlot(int slot, const std::wstring& appFolder, const std::wstring& toolCommand,
-                   std::wstring& activationTitle);
+Outcome RunSlot(int slot, const std::wstring& appFolder, const std::wstring& toolCommand,
+                std::wstring& activationTitle);
 
 }  // namespace plum

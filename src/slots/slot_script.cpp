@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <optional>
+#include <string_view>
+
 #include "common/handles.h"
 #include "common/paths.h"
 #include "common/text.h"
@@ -10,7 +13,7 @@ namespace plum {
 namespace {
 
 constexpr wchar_t kBanner[] = L"@ECHO ------コマンドを実行します------";
-// Ends the batch on the tool's own line. cmd.exe parses a whole line before
+// Deliberate: ends the batch on the tool's own line. cmd.exe parses a whole line before
 // it runs it and reads the next line only afterwards, from the offset where
 // it left off: a script replaced while its tool still runs (a second drop on
 // the same slot) would otherwise have the old cmd.exe go on reading the new
@@ -23,6 +26,9 @@ constexpr wchar_t kEndOfBatch[] = L" & goto :eof";
 constexpr wchar_t kStopUnlessEntered[] = L" & if errorlevel 1 goto :eof";
 // The slot whose tool is the application launcher.
 constexpr int kLauncherSlot = 1;
+// The longest folder cmd.exe can make its current folder: MAX_PATH less the
+// closing backslash and NUL the system adds.
+constexpr size_t kMaxScriptFolder = MAX_PATH - 2;
 
 bool EndsWithNoCase(std::wstring_view text, std::wstring_view end) {
   return text.size() >= end.size() &&
@@ -48,7 +54,7 @@ bool PassesBare(wchar_t c) {
   return std::wstring_view(L"._-+@#$~[]{}'`").find(c) != std::wstring_view::npos;
 }
 
-ScriptOutcome Failure(std::wstring message) { return {false, std::move(message)}; }
+Outcome Failure(std::wstring message) { return {false, std::move(message)}; }
 
 // Whether `text` converts exactly to the code page; if not, which character
 // stops it.
@@ -103,18 +109,30 @@ std::wstring SlotScriptPath(const std::wstring& appFolder, int slot) {
   return appFolder + SlotScriptName(slot);
 }
 
+namespace {
+
+struct DroppedPath {
+  std::wstring folder;  // everything before the last backslash
+  std::wstring name;    // everything after it
+};
+// Splits at the last backslash; nothing when the path has none.
 std::optional<DroppedPath> SplitDroppedPath(std::wstring_view path) {
   const size_t k = path.find_last_of(L'\\');
   if (k == std::wstring_view::npos) return std::nullopt;
   return DroppedPath{std::wstring(path.substr(0, k)), std::wstring(path.substr(k + 1))};
 }
 
+// The folder as the script's "cd /d" line writes it: a bare drive gets its
+// backslash back ("D:" names the drive's current folder, "D:\" its root), and
+// every % is doubled so that cmd.exe does not expand it.
 std::wstring ScriptFolder(std::wstring_view folder) {
   std::wstring out = DoublePercents(folder);
   if (out.size() == 2 && out[1] == L':') out += L'\\';
   return out;
 }
 
+// The file name as one argument of the tool: bare when cmd.exe passes every
+// character through as it is, otherwise in double quotes; % doubled.
 std::wstring ScriptArgument(std::wstring_view name) {
   bool bare = !name.empty();
   for (wchar_t c : name) bare = bare && PassesBare(c);
@@ -122,6 +140,9 @@ std::wstring ScriptArgument(std::wstring_view name) {
   return bare ? escaped : L"\"" + escaped + L"\"";
 }
 
+// Whether `tool` (the command as typed: a bare name, a path, a quoted path,
+// with or without options after it; `namesFile` when it names an existing
+// file as a whole) runs the Java launcher, java or javaw.
 bool IsJavaLauncher(std::wstring_view tool, bool namesFile) {
   std::wstring_view program = tool;
   if (!namesFile && !program.empty() && program.front() == L'"')
@@ -136,6 +157,9 @@ bool IsJavaLauncher(std::wstring_view tool, bool namesFile) {
   return is(L"java") || is(L"javaw");
 }
 
+// What follows the tool on its line for the dropped `name`: the name as one
+// argument, except on the launcher slot when `launcher` runs there, which
+// takes a class name (Hello.class runs as "Hello") and a jar after -jar.
 std::wstring ToolArguments(int slot, bool launcher, std::wstring_view name) {
   if (slot == kLauncherSlot && launcher) {
     // The launcher runs a class by its name and a jar after -jar; a source
@@ -146,6 +170,11 @@ std::wstring ToolArguments(int slot, bool launcher, std::wstring_view name) {
   return ScriptArgument(name);
 }
 
+// The tool command as typed, except when it names an existing file as a
+// whole (`namesFile`) and is not quoted yet: then it is quoted when any of
+// its characters means something to cmd.exe, and every % is doubled.
+// Deliberate: quoted for any cmd.exe metacharacter, not only a space, and %
+// doubled, so that a folder such as "R&D" or "100%" still names the tool.
 std::wstring ScriptToolCommand(std::wstring_view tool, bool namesFile) {
   const bool quoted = !tool.empty() && tool.front() == L'"';
   if (!namesFile || quoted) return std::wstring(tool);
@@ -157,12 +186,20 @@ std::wstring ScriptToolCommand(std::wstring_view tool, bool namesFile) {
   return bare ? escaped : L"\"" + escaped + L"\"";
 }
 
+// The five lines of a slot script, each ended by CR LF. The second ends the
+// batch when the folder cannot be entered, so the tool never runs elsewhere
+// and cmd.exe's error stays on the screen; a network folder (\\server\share)
+// is entered with pushd, which lends it a drive letter, and left with popd.
+// The fifth ends the batch on the same line. The arguments are in their final
+// written form (see the functions above).
 std::wstring ComposeSlotScript(std::wstring_view tool, std::wstring_view folder,
                                std::wstring_view argument) {
   // Windows' cmd.exe refuses a network folder as its current folder.
   const bool network = folder.substr(0, 2) == L"\\\\";
   std::wstring s;
   s += L"cd\\\r\n";
+  // Deliberate: "cd /d", so that a file on another drive runs in its folder too;
+  // the batch ends when the folder cannot be entered.
   s += (network ? L"pushd \"" : L"cd /d \"") + std::wstring(folder) + L"\"" + kStopUnlessEntered +
        L"\r\n";
   s += L"cls\r\n";
@@ -172,8 +209,10 @@ std::wstring ComposeSlotScript(std::wstring_view tool, std::wstring_view folder,
   return s;
 }
 
-ScriptOutcome WriteSlotScript(int slot, const std::wstring& droppedPath,
-                              const std::wstring& appFolder, const std::wstring& toolCommand) {
+}  // namespace
+
+Outcome WriteSlotScript(int slot, const std::wstring& droppedPath, const std::wstring& appFolder,
+                        const std::wstring& toolCommand) {
   const std::wstring scriptPath = SlotScriptPath(appFolder, slot);
   const std::wstring cannotWrite = L"スクリプト " + scriptPath + L" を書けません。\n";
   std::optional<DroppedPath> parts = SplitDroppedPath(droppedPath);
@@ -199,8 +238,7 @@ ScriptOutcome WriteSlotScript(int slot, const std::wstring& droppedPath,
       // its last name's long form, which can be too long again.
       if (shortFolder.back() != L'\\') shortFolder += L'\\';
       folderForm = ScriptFolder(shortFolder);
-    }
-    else if (tooLong)
+    } else if (tooLong)
       return Failure(cannotWrite + L"フォルダー「" + parts->folder + L"」のパスは " +
                      DecimalText(static_cast<unsigned long>(parts->folder.size())) +
                      L" 文字あり、コマンド プロンプトが開けるフォルダーの長さ (" +
@@ -262,9 +300,10 @@ ScriptOutcome WriteSlotScript(int slot, const std::wstring& droppedPath,
   if (MoveFileExW(temporary.c_str(), scriptPath.c_str(),
                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     return {};
-  // The move is refused while a cmd.exe still runs the old script and holds
-  // it open (Wine's does, for the batch's whole run, sharing writes). The new
-  // text is known to be writable; put it into the script itself.
+  // Deliberate: a held script is rewritten in place. The move is refused while
+  // a cmd.exe still runs the old script and holds it open (Wine's does, for
+  // the batch's whole run, sharing writes). The new text is known to be
+  // writable; put it into the script itself.
   const DWORD error = RewriteInPlace(scriptPath, bytes);
   DeleteFileW(temporary.c_str());
   if (error) return Failure(cannotWrite + SystemMessage(error));

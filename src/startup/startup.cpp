@@ -1,10 +1,11 @@
 #include "startup/startup.h"
 
+#include "common/report.h"
+#include "common/slots.h"
 #include "common/text.h"
 #include "forms/main_form.h"
 #include "forms/set_form.h"
 #include "settings/settings_file.h"
-#include "slots/slot_script.h"
 
 namespace plum {
 namespace {
@@ -73,13 +74,13 @@ bool StartUp(HINSTANCE instance) {
     const std::wstring message = L"設定ファイル " + settingsFile +
                                  L" に書き込めません。\n"
                                  L"既定の設定で動作します。設定の変更は保存されません。";
-    MessageBoxW(mainForm.hwnd(), message.c_str(), L"PLUM_DOCK", MB_OK | MB_ICONWARNING);
+    ReportFailure(mainForm.hwnd(), message.c_str());
   }
   if (FAILED(drops)) {
     const std::wstring message =
         L"ドラッグ＆ドロップを準備できません。スロットへのドロップは使えません。\n" +
         SystemMessage(static_cast<DWORD>(drops));
-    MessageBoxW(mainForm.hwnd(), message.c_str(), L"PLUM_DOCK", MB_OK | MB_ICONWARNING);
+    ReportFailure(mainForm.hwnd(), message.c_str());
   }
   return true;
 }

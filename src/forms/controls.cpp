@@ -1,0 +1,34 @@
+#include "forms/controls.h"
+
+#include <string_view>
+
+#include "forms/dpi.h"
+
+namespace plum {
+
+void CreateControls(HWND parent, HINSTANCE instance, std::span<const ControlSpec> table) {
+  for (const ControlSpec& c : table)
+    CreateWindowExW(std::wstring_view(c.windowClass) == L"EDIT" ? WS_EX_CLIENTEDGE : 0,
+                    c.windowClass, c.text, WS_CHILD | WS_VISIBLE | c.style, 0, 0, 0, 0, parent,
+                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance, nullptr);
+}
+
+void PlaceControls(HWND parent, std::span<const ControlSpec> table, int dpi,
+                   std::span<const HFONT> fonts) {
+  for (const ControlSpec& c : table) {
+    HWND control = GetDlgItem(parent, c.id);
+    if (!fonts.empty())
+      SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts[c.look]), FALSE);
+    SetWindowPos(control, nullptr, TwipsToPixels(c.twips.left, dpi),
+                 TwipsToPixels(c.twips.top, dpi), TwipsToPixels(c.twips.width, dpi),
+                 TwipsToPixels(c.twips.height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
+int ApplyDialogDpiChange(HWND hwnd, WPARAM wParam, LPARAM lParam, const TwipsRect& client) {
+  const int dpi = ApplyDpiChange(hwnd, wParam, lParam);
+  FitClientArea(hwnd, TwipsToPixels(client.width, dpi), TwipsToPixels(client.height, dpi));
+  return dpi;
+}
+
+}  // namespace plum

@@ -1,0 +1,43 @@
+// Start-up's rules (app folder, always-in-front text, activation title), its library search.
+#include <gtest/gtest.h>
+
+#include "common/late_import.h"
+#include "slots/slot_runner.h"
+#include "startup/startup.h"
+#include "support.h"
+
+namespace {
+
+using namespace t;
+
+TEST(Rules, AppFolderAlwaysInFrontTextAndActivationTitle) {
+  EXPECT_EQ(plum::AppFolderOf(L"C:\\プラム\\plum_dock.exe"), L"C:\\プラム\\");
+  EXPECT_EQ(plum::AppFolderOf(L"D:\\plum_dock.exe"), L"D:\\");
+  const std::pair<const wchar_t*, int> tops[] = {{L"0", 0}, {L"1", 1}, {L"2", 2}, {L" 0 ", 0},
+                                                 {L"3", 1}, {L"", 1},  {L"x", 1}, {L"-1", 1}};
+  for (const auto& [text, state] : tops) EXPECT_EQ(plum::AlwaysInFrontFromText(text), state);
+  EXPECT_EQ(plum::ActivationTitleAfter(L"12345678"), L"12345678");
+  EXPECT_EQ(plum::ActivationTitleAfter(L"123456789"), L"123456");
+  EXPECT_TRUE(plum::TitleMatches(L"JAVAC", L"javac", false));
+  EXPECT_FALSE(plum::TitleMatches(L"javac Hello", L"javac", false));
+  EXPECT_TRUE(plum::TitleMatches(L"Javac Hello", L"javac", true));
+  EXPECT_FALSE(plum::TitleMatches(L"anything", L"", true));  // an emptied command matches nothing
+}
+
+// planted.dll (tests/planted.cpp) beside the test program, under a name
+// the system folder does not have.
+TEST(Libraries, ComeFromTheSystemFolderOnly) {
+  const fs::path planted = Here() / L"plum_planted.dll";
+  fs::remove(planted);
+  fs::copy_file(Here() / L"planted.dll", planted);
+  HMODULE loaded[2] = {plum::LoadSystemLibrary(L"plum_planted.dll")};
+  if (loaded[0]) FreeLibrary(loaded[0]);
+  plum::RestrictLibrarySearch();  // and what the system loads by name
+  loaded[1] = LoadLibraryW(L"plum_planted.dll");
+  if (loaded[1]) FreeLibrary(loaded[1]);
+  fs::remove(planted);
+  EXPECT_TRUE(!loaded[0] && !loaded[1]) << loaded[0] << " " << loaded[1];
+  EXPECT_NE(plum::LateImport<void*>(L"comdlg32.dll", "GetOpenFileNameW"), nullptr);
+}
+
+}  // namespace
