@@ -317,17 +317,14 @@ Counts Measure(DWORD pid, HANDLE process) {
   // Wine caches device contexts, each with a region and a bitmap of its own,
   // as windows come and go: those are counted apart.
   for (const auto& entry : gdi) c.gdi += entry[0] == 0 ? 0 : (entry[1] >> 32 & 0xFF) == 1 ? -2 : 1;
-  std::pair<DWORD, long*> owner(pid, &c.windows);  // windows at every level
-  EnumChildWindows(
-      GetDesktopWindow(),
-      [](HWND w, LPARAM p) {
-        auto* c = reinterpret_cast<std::pair<DWORD, long*>*>(p);
-        DWORD pid = 0;
-        GetWindowThreadProcessId(w, &pid);
-        *c->second += pid == c->first;
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&owner));
+  static DWORD owner;  // windows at every level
+  owner = pid;
+  auto count = [](HWND w, LPARAM windows) {
+    DWORD id = 0;
+    *reinterpret_cast<long*>(windows) += GetWindowThreadProcessId(w, &id) && id == owner;
+    return TRUE;
+  };
+  EnumChildWindows(GetDesktopWindow(), count, reinterpret_cast<LPARAM>(&c.windows));
   return c;
 }
 

@@ -3,6 +3,7 @@
 #include "res/resource.h"
 
 #include <ole2.h>
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -22,21 +23,10 @@ std::wstring Quote(const std::wstring& arg) {  // as CommandLineToArgvW splits i
   }
   return out.append(slashes, L'\\') + L"\"";
 }
-
 std::wstring Wide(const std::string& utf8) {
   std::wstring out(utf8.size(), L'\0');
   out.resize(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(),
                                  static_cast<int>(out.size())));
-  return out;
-}
-
-std::wstring UnixPath(const fs::path& path) {  // Wine's own export
-  using Convert = char*(CDECL*)(const wchar_t*);
-  auto convert = reinterpret_cast<Convert>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-  char* unix = convert ? convert(path.c_str()) : nullptr;
-  const std::wstring out = Wide(unix ? unix : "");
-  HeapFree(GetProcessHeap(), 0, unix);
   return out;
 }
 
@@ -78,7 +68,6 @@ std::string ReadFile(const fs::path& file) {
 void WriteFile(const fs::path& file, const std::string& bytes) {
   std::ofstream(file, std::ios::binary) << bytes;
 }
-
 static std::string Narrow(const std::wstring& text, UINT codePage) {
   std::string out(text.size() * 3, '\0');
   out.resize(WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()),
@@ -115,7 +104,6 @@ void Ender::operator()(HANDLE process) const {
   WaitForSingleObject(process, 5000);
   CloseHandle(process);
 }
-
 Process Spawn(std::wstring line, DWORD* pid) {
   STARTUPINFOW si = {};  // no standard handles
   si.cb = sizeof si;
@@ -165,12 +153,13 @@ std::vector<ToolRun> WaitRuns(const fs::path& log, size_t count, DWORD ms) {
 bool Xdo(const std::vector<std::wstring>& args) {
   wchar_t tools[MAX_PATH] = {};
   GetEnvironmentVariableW(L"PLUM_TEST_TOOLS", tools, MAX_PATH);
-  const fs::path status = fs::temp_directory_path() / L"xdo.status";
+  const fs::path status = fs::path(tools) / L"xdo.status";  // on Z:, the root folder
+  std::wstring unix = status.wstring().substr(2);
+  std::replace(unix.begin(), unix.end(), L'\\', L'/');
   std::error_code ignored;
   fs::remove(status, ignored);
   std::vector<std::wstring> line = {fs::path(tools) / L"sh.exe", L"-c",
-                                    L"s=$1; shift; xdotool \"$@\"; echo $? >\"$s\"", L"sh",
-                                    UnixPath(status)};
+                                    L"s=$1; shift; xdotool \"$@\"; echo $? >\"$s\"", L"sh", unix};
   line.insert(line.end(), args.begin(), args.end());
   CloseHandle(Spawn(Line(line)).release());  // a Linux program: Wine does not wait for it
   return WaitFor([&] { return ReadFile(status).size() > 1; }, 15000) && ReadFile(status)[0] == '0';
@@ -192,12 +181,8 @@ void Click(HWND w) {
 }
 
 void SetClassesValue(const std::wstring& key, const std::wstring& text, DWORD type) {
-  HKEY h = nullptr;
-  RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &h,
-                  nullptr);
-  RegSetValueExW(h, nullptr, 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
-                 static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-  RegCloseKey(h);
+  RegSetKeyValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, type, text.c_str(),
+                  static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
 }
 
 Dock::Dock(const fs::path& app, const std::string& ini) {
@@ -210,7 +195,6 @@ Dock::Dock(const fs::path& app, const std::string& ini) {
 }
 
 bool Dock::Ended(DWORD ms) const { return !process || WaitForSingleObject(process.get(), ms) == 0; }
-
 HWND Dock::Slot(int i) const { return GetDlgItem(main, IDC_RUN0 + i); }
 
 // Without a window manager the X stacking can lag behind Wine's own order,

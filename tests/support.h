@@ -31,9 +31,8 @@ std::string Utf8(const std::wstring& text);
 fs::path Here();  // the test programs' folder (tool.exe, drag_source.exe)
 
 std::wstring Line(const std::vector<std::wstring>& args);  // each quoted as needed
-// A process the test started, ended when its owner goes. Whatever a test
-// program starts, and all that starts in turn, ends with the test program
-// however that ends (a job that kills on close); none gets its output pipe.
+// A process the test started, ended when its owner goes. All a test program
+// starts (and they start) ends with it, however it ends: a job kills them.
 struct Ender {
   void operator()(HANDLE process) const;
 };
@@ -56,10 +55,10 @@ std::wstring Text(HWND w);                        // WM_GETTEXT, across processe
 void Click(HWND w);                               // in the middle of the window
 void SetClassesValue(const std::wstring& key, const std::wstring& text, DWORD type = REG_SZ);
 
-// plum_dock.exe started from `app`, with `ini` when given.
 constexpr DWORD kNoDrop = ~0u;  // the drag did not end in a drop
-
-class Dock {  // move-only: it owns the program, ended when the Dock goes
+// plum_dock.exe started from `app`, with `ini` when given; it ends with its
+// Dock, which owns it and so can be moved, not copied.
+class Dock {
  public:
   explicit Dock(const fs::path& app, const std::string& ini = "");
 
