@@ -51,10 +51,10 @@ if [ "$dpi" != 0 ]; then  # the registry is read when the prefix's wineserver st
 else
   rm -rf "${build:?}"/drive_d/* "$WINEPREFIX"/drive_c/users/*/Temp/*
 fi
-# Wine's own services start now, with no test's output pipe for them to keep
-# (a runner would wait for them to close it). A DPI session is the test
-# itself, so that a time-out's kill ends it; its server goes 5 s after it.
-if [ "$dpi" != 0 ]; then wineserver -p5; else wineserver -p; fi
+# The wineserver and Wine's own services start now, without a test's output
+# pipe to keep (a runner would wait for them to close it). A DPI session is
+# the test itself, so that a time-out's kill ends it; its server goes 5 s after.
+if [ "$dpi" != 0 ]; then wineserver -p5; else wineserver -p; fi </dev/null >/dev/null 2>&1
 wine cmd /c exit </dev/null >/dev/null 2>&1
 [ "$dpi" = 0 ] || exec "$@"
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
