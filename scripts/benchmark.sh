@@ -18,7 +18,7 @@ cmake --preset win32-release -B "$build/i686-release" >/dev/null
 cmake --build "$build/i686-release" --target plum_dock >/dev/null
 
 export LC_ALL=C
-in_wine() { PLUM_BUILD_DIR="$build" tests/wine-session.sh tests/wine-exec.sh "$@" | tr -d '\r'; }
+in_wine() { tests/wine-session.sh --build "$build" wine "$@" | tr -d '\r'; }
 commit=$(git rev-parse --short HEAD)
 git diff --quiet HEAD -- src || commit="$commit with changes to src/"
 echo "Machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//')," \

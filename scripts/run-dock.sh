@@ -23,15 +23,15 @@ for tool in java javac appletviewer; do
     ln -sfn "$(readlink -f "$(command -v "$tool")")" "$root/build/jdk-bridge/$tool.exe"
   fi
 done
-export WINEPATH="Z:${root//\//\\}\\build\\jdk-bridge"
+bridge="WINEPATH=Z:${root//\//\\}\\build\\jdk-bridge"
 
 if [ -n "${DISPLAY:-}" ]; then
-  exec tests/wine-session.sh wine "$dock/plum_dock.exe"
+  exec tests/wine-session.sh --display env "$bridge" wine "$dock/plum_dock.exe"
 fi
 
-PLUM_DOCK_DIR="$dock" tests/wine-session.sh bash -c '
-  cd "$PLUM_DOCK_DIR"
-  wine plum_dock.exe &
+tests/wine-session.sh bash -c '
+  cd "$1"
+  env "$2" wine plum_dock.exe &
   for i in $(seq 1 100); do
     xdotool search --onlyvisible --name "ＰＬＵＭ" >/dev/null 2>&1 && break
     sleep 0.2
@@ -39,6 +39,6 @@ PLUM_DOCK_DIR="$dock" tests/wine-session.sh bash -c '
   sleep 2
   xdotool search --onlyvisible --name "ＰＬＵＭ" windowraise >/dev/null 2>&1 || true
   sleep 0.5
-  import -window root -crop 640x480+0+0 "$PLUM_DOCK_DIR/screenshot.png"
-  echo "The dock ran on a virtual display; screenshot: $PLUM_DOCK_DIR/screenshot.png"
-  wineserver -k'
+  import -window root -crop 640x480+0+0 "$1/screenshot.png"
+  echo "The dock ran on a virtual display; screenshot: $1/screenshot.png"
+  wineserver -k' sh "$dock" "$bridge"

@@ -26,7 +26,8 @@ cmake --build --preset win64
 cmake --preset win32-release >/dev/null
 cmake --build --preset win32-release
 
-tests/wine-session.sh ctest --preset win64 "$@"
+# The first failing test ends the command, so that its output comes at once.
+tests/wine-session.sh ctest --preset win64 --stop-on-failure "$@"
 if [ -x scripts/check-package.sh ]; then
   scripts/check-package.sh
 fi

@@ -48,8 +48,8 @@ struct DockTest : ::testing::Test {
     WriteFile(src / name, "class X {}");
     return src / name;
   }
-  HANDLE Window(const std::wstring& title) {  // a window of another program
-    HANDLE process = Spawn(Line({Here() / L"tool.exe", L"--window", title}));
+  Process Window(const std::wstring& title) {  // a window of another program
+    Process process = Spawn(Line({Here() / L"tool.exe", L"--window", title}));
     WaitFor([&] { return FindWindowW(nullptr, title.c_str()) != nullptr; });
     return process;
   }
@@ -64,7 +64,9 @@ TEST_F(DockTest, DropsRunEachSlotsToolAndBringThePreviousRunsWindowForward) {
             "[CHECK]\r\nTOP=1\r\n");
   EXPECT_TRUE(WaitFor([&] { return Topmost(dock.main); }));
 
-  HANDLE applet = Window(L"applet"), java = Window(L"java");
+  // The window titled exactly so comes before one above it that only begins so.
+  const Process applet = Window(L"applet"), viewer = Window(L"applet viewer"),
+                java = Window(L"java");
   const fs::path hello = Source(L"Hello.java");
   dock.DoubleClick(0);  // nothing was dropped on it yet
   EXPECT_NE(dock.Message().find(L"plum_dock0.bat"), std::wstring::npos);
@@ -98,8 +100,9 @@ TEST_F(DockTest, DropsRunEachSlotsToolAndBringThePreviousRunsWindowForward) {
   ASSERT_EQ(runs.size(), 4u);
   EXPECT_EQ(runs[3].program, L"java.exe");
   EXPECT_EQ(runs[3].args, std::vector<std::wstring>{L"Hello.java"});
+  dock.DoubleClick(0, 2);  // single clicks on two slots: nothing runs
+  EXPECT_EQ(WaitRuns(log, 5, 2000).size(), 4u);
   EXPECT_EQ(dock.Message(0), L"");
-  for (HANDLE w : {applet, java}) TerminateProcess(w, 0), CloseHandle(w);
 }
 
 TEST_F(DockTest, SettingsDialogEditsAreLiveAndOnlyOkSavesThem) {
@@ -124,10 +127,17 @@ TEST_F(DockTest, SettingsDialogEditsAreLiveAndOnlyOkSavesThem) {
 
   HWND dialog = open();
   ASSERT_TRUE(dialog);
-  Click(GetDlgItem(dialog, IDC_SET_COMMAND0));  // the file dialog, cancelled
-  HWND files = dock.Window(L"", L"#32770", 10000);
-  PostMessageW(files, WM_COMMAND, IDCANCEL, 0);
-  EXPECT_TRUE(WaitFor([&] { return files && !IsWindow(files); }));
+  // A file picked for one slot, then a cancelled file dialog for the next:
+  // its text stays (the dialog's buffer serves all three buttons).
+  for (int slot : {0, 1}) {
+    Click(GetDlgItem(dialog, IDC_SET_COMMAND0 + slot));
+    HWND files = dock.Window(L"", L"#32770", 10000);
+    if (slot == 0) SetDlgItemTextW(files, 0x47C, hello.c_str());  // the file name box
+    PostMessageW(files, WM_COMMAND, slot == 0 ? IDOK : IDCANCEL, 0);
+    EXPECT_TRUE(WaitFor([&] { return files && !IsWindow(files); }));
+  }
+  EXPECT_EQ(Text(GetDlgItem(dialog, IDC_SET_PATH0)), hello.wstring());
+  EXPECT_EQ(Text(GetDlgItem(dialog, IDC_SET_PATH0 + 1)), L"java -ea");
   // Cancel keeps an edit for the run, not in the file
   Retype(GetDlgItem(dialog, IDC_SET_PATH0 + 1), L"javac");
   Xdo({L"key", L"Return", L"Escape"});  // neither is a button's key
@@ -349,17 +359,14 @@ Counts Measure(DWORD pid, HANDLE process) {
   // Wine caches device contexts, each with a region and a bitmap of its own,
   // as windows come and go: those are counted apart.
   for (const auto& entry : gdi) c.gdi += entry[0] == 0 ? 0 : (entry[1] >> 32 & 0xFF) == 1 ? -2 : 1;
-  std::pair<DWORD, long*> owner(pid, &c.windows);  // windows at every level
-  EnumChildWindows(
-      GetDesktopWindow(),
-      [](HWND w, LPARAM p) {
-        auto* c = reinterpret_cast<std::pair<DWORD, long*>*>(p);
-        DWORD pid = 0;
-        GetWindowThreadProcessId(w, &pid);
-        *c->second += pid == c->first;
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&owner));
+  static DWORD owner;  // windows at every level
+  owner = pid;
+  auto count = [](HWND w, LPARAM windows) {
+    DWORD id = 0;
+    *reinterpret_cast<long*>(windows) += GetWindowThreadProcessId(w, &id) && id == owner;
+    return TRUE;
+  };
+  EnumChildWindows(GetDesktopWindow(), count, reinterpret_cast<LPARAM>(&c.windows));
   return c;
 }
 
@@ -368,12 +375,10 @@ TEST_F(DockTest, HandlesStayFlatUnderDropsAndDialogs) {
   for (int n : {0, 7}) {
     const fs::path ready = work.dir / std::to_wstring(n);
     DWORD pid = 0;
-    HANDLE process =
+    const Process process =
         Spawn(Line({Here() / L"tool.exe", L"--keep", std::to_wstring(n), ready}), &pid);
     WaitFor([&] { return fs::exists(ready); });
-    kept[n > 0] = Measure(pid, process);
-    TerminateProcess(process, 0);
-    CloseHandle(process);
+    kept[n > 0] = Measure(pid, process.get());
   }
   EXPECT_EQ(kept[1].kernel - kept[0].kernel, 7);
   EXPECT_EQ(kept[1].gdi - kept[0].gdi, 7);
@@ -398,10 +403,10 @@ TEST_F(DockTest, HandlesStayFlatUnderDropsAndDialogs) {
     WaitFor([&] { return !IsWindow(about); });
   };
   round();  // warm-up: what is made once, on first use
-  const Counts before = Measure(dock.pid, dock.process);
+  const Counts before = Measure(dock.pid, dock.process.get());
   for (int i = 0; i < rounds; ++i) round();
   Sleep(500);
-  const Counts after = Measure(dock.pid, dock.process);
+  const Counts after = Measure(dock.pid, dock.process.get());
   EXPECT_EQ(WaitRuns(log, plum::kSlotCount * (rounds + 1)).size(),
             plum::kSlotCount * (rounds + 1u));
   EXPECT_LE(after.kernel, before.kernel + 2);

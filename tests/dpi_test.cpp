@@ -1,4 +1,4 @@
-// The real dock at PLUM_TEST_DPI (tests/dpi-session.sh): sizes in pixels at 96
+// The real dock at PLUM_TEST_DPI (tests/wine-session.sh --dpi): sizes in pixels at 96
 // DPI, in twips and the pictures follow it; drops and double-clicks still run.
 #include <gtest/gtest.h>
 
@@ -41,7 +41,7 @@ std::vector<DWORD> Pixels(HDC dc, int x, int y) {
 }
 
 TEST(Dpi, WindowsPicturesAndDialogsFollowTheDpiAndSlotsStillRun) {
-  ASSERT_GE(kDpi, 96) << "runs in tests/dpi-session.sh";
+  ASSERT_GE(kDpi, 96) << "runs in tests/wine-session.sh --dpi";
   Scratch app{L"dpi app"}, work{L"dpi work"};
   const fs::path log = work.dir / L"tool.log", source = work.dir / L"Hello.java";
   PlaceTool(work.dir / L"appletviewer.exe");

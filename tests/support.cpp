@@ -3,6 +3,7 @@
 #include "res/resource.h"
 
 #include <ole2.h>
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -22,21 +23,10 @@ std::wstring Quote(const std::wstring& arg) {  // as CommandLineToArgvW splits i
   }
   return out.append(slashes, L'\\') + L"\"";
 }
-
 std::wstring Wide(const std::string& utf8) {
   std::wstring out(utf8.size(), L'\0');
   out.resize(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(),
                                  static_cast<int>(out.size())));
-  return out;
-}
-
-std::wstring UnixPath(const fs::path& path) {  // Wine's own export
-  using Convert = char*(CDECL*)(const wchar_t*);
-  auto convert = reinterpret_cast<Convert>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-  char* unix = convert ? convert(path.c_str()) : nullptr;
-  const std::wstring out = Wide(unix ? unix : "");
-  HeapFree(GetProcessHeap(), 0, unix);
   return out;
 }
 
@@ -78,7 +68,6 @@ std::string ReadFile(const fs::path& file) {
 void WriteFile(const fs::path& file, const std::string& bytes) {
   std::ofstream(file, std::ios::binary) << bytes;
 }
-
 static std::string Narrow(const std::wstring& text, UINT codePage) {
   std::string out(text.size() * 3, '\0');
   out.resize(WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()),
@@ -100,22 +89,39 @@ std::wstring Line(const std::vector<std::wstring>& args) {
   return line;
 }
 
-HANDLE Spawn(std::wstring line, DWORD* pid) {
-  STARTUPINFOW si = {};
+// The test program joins the job first: all it starts join it too.
+static const HANDLE g_job = [] {
+  HANDLE job = CreateJobObjectW(nullptr, nullptr);
+  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+  SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+  AssignProcessToJobObject(job, GetCurrentProcess());
+  return job;
+}();
+
+void Ender::operator()(HANDLE process) const {
+  TerminateProcess(process, 1);
+  WaitForSingleObject(process, 5000);
+  CloseHandle(process);
+}
+Process Spawn(std::wstring line, DWORD* pid) {
+  STARTUPINFOW si = {};  // no standard handles
   si.cb = sizeof si;
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdInput = si.hStdOutput = si.hStdError = INVALID_HANDLE_VALUE;
   PROCESS_INFORMATION pi = {};
   if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
     return nullptr;
   CloseHandle(pi.hThread);
   if (pid) *pid = pi.dwProcessId;
-  return pi.hProcess;
+  return Process(pi.hProcess);
 }
 
 int RunWait(const std::wstring& line, DWORD ms) {
-  HANDLE process = Spawn(line);
+  const Process process = Spawn(line);
   DWORD code = static_cast<DWORD>(-1);
-  if (process && WaitForSingleObject(process, ms) == 0) GetExitCodeProcess(process, &code);
-  if (process) CloseHandle(process);
+  if (process && WaitForSingleObject(process.get(), ms) == 0)
+    GetExitCodeProcess(process.get(), &code);
   return static_cast<int>(code);
 }
 
@@ -143,18 +149,19 @@ std::vector<ToolRun> WaitRuns(const fs::path& log, size_t count, DWORD ms) {
   return ToolRuns(log);
 }
 
-// Wine does not wait for a Linux program: sh leaves xdotool's status in a file.
+// sh leaves xdotool's status in a file.
 bool Xdo(const std::vector<std::wstring>& args) {
   wchar_t tools[MAX_PATH] = {};
   GetEnvironmentVariableW(L"PLUM_TEST_TOOLS", tools, MAX_PATH);
-  const fs::path status = fs::temp_directory_path() / L"xdo.status";
+  const fs::path status = fs::path(tools) / L"xdo.status";  // on Z:, the root folder
+  std::wstring unix = status.wstring().substr(2);
+  std::replace(unix.begin(), unix.end(), L'\\', L'/');
   std::error_code ignored;
   fs::remove(status, ignored);
   std::vector<std::wstring> line = {fs::path(tools) / L"sh.exe", L"-c",
-                                    L"s=$1; shift; xdotool \"$@\"; echo $? >\"$s\"", L"sh",
-                                    UnixPath(status)};
+                                    L"s=$1; shift; xdotool \"$@\"; echo $? >\"$s\"", L"sh", unix};
   line.insert(line.end(), args.begin(), args.end());
-  CloseHandle(Spawn(Line(line)));
+  CloseHandle(Spawn(Line(line)).release());  // a Linux program: Wine does not wait for it
   return WaitFor([&] { return ReadFile(status).size() > 1; }, 15000) && ReadFile(status)[0] == '0';
 }
 
@@ -174,12 +181,8 @@ void Click(HWND w) {
 }
 
 void SetClassesValue(const std::wstring& key, const std::wstring& text, DWORD type) {
-  HKEY h = nullptr;
-  RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &h,
-                  nullptr);
-  RegSetValueExW(h, nullptr, 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
-                 static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-  RegCloseKey(h);
+  RegSetKeyValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, type, text.c_str(),
+                  static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
 }
 
 Dock::Dock(const fs::path& app, const std::string& ini) {
@@ -191,14 +194,7 @@ Dock::Dock(const fs::path& app, const std::string& ini) {
   Sleep(500);  // the console finishes coming up
 }
 
-Dock::~Dock() {
-  if (!Ended(0)) TerminateProcess(process, 1);
-  Ended(5000);
-  CloseHandle(process);
-}
-
-bool Dock::Ended(DWORD ms) const { return !process || WaitForSingleObject(process, ms) == 0; }
-
+bool Dock::Ended(DWORD ms) const { return !process || WaitForSingleObject(process.get(), ms) == 0; }
 HWND Dock::Slot(int i) const { return GetDlgItem(main, IDC_RUN0 + i); }
 
 // Without a window manager the X stacking can lag behind Wine's own order,
@@ -226,7 +222,7 @@ static DWORD Drag(const Dock& dock, int slot, std::vector<std::wstring> what) {
   const fs::path result = scratch.dir / L"result";
   what.insert(what.begin(), {Here() / L"drag_source.exe", result, N(x - 24), N(y - 24)});
   DWORD pid = 0;
-  HANDLE source = Spawn(Line(what), &pid);
+  const Process source = Spawn(Line(what), &pid);
   WaitFor([&] { return TopLevel(pid, L"", L"waiting"); }, 15000);
   for (int i = 0; i < 20 && !TopLevel(pid, L"", L"armed"); ++i, Sleep(50))
     Xdo({L"mousemove", N(x + i % 3), N(y)});
@@ -239,9 +235,7 @@ static DWORD Drag(const Dock& dock, int slot, std::vector<std::wstring> what) {
   moves.insert(moves.end(), {L"mousemove", N(to.x + 1), N(to.y), L"sleep", L"0.08", L"mousemove",
                              N(to.x), N(to.y), L"sleep", L"0.08", L"mouseup", L"1"});
   Xdo(moves);
-  const bool ended = WaitForSingleObject(source, 15000) == 0;
-  TerminateProcess(source, 1);
-  CloseHandle(source);
+  const bool ended = WaitForSingleObject(source.get(), 15000) == 0;
   const std::string text = ReadFile(result);  // "<HRESULT> <effect>"
   return ended && text.rfind("40100 ", 0) == 0 ? std::stoul(text.substr(6)) : kNoDrop;
 }
@@ -259,9 +253,10 @@ DWORD Dock::DropText(int slot, const std::wstring& text) const {
   return Drag(*this, slot, {L"--text", text});
 }
 
-void Dock::DoubleClick(int slot) const {
-  const POINT at = SlotPoint(slot);
-  Xdo({L"mousemove", N(at.x), N(at.y), L"click", L"--repeat", L"2", L"--delay", L"80", L"1"});
+void Dock::DoubleClick(int slot, int then) const {
+  const POINT at = SlotPoint(slot), next = then < 0 ? at : SlotPoint(then);
+  Xdo({L"mousemove", N(at.x), N(at.y), L"click", L"1", L"sleep", L"0.08", L"mousemove", N(next.x),
+       N(next.y), L"click", L"1"});
 }
 
 void Dock::Keys(const std::wstring& keys) const {

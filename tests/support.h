@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -30,7 +31,13 @@ std::string Utf8(const std::wstring& text);
 fs::path Here();  // the test programs' folder (tool.exe, drag_source.exe)
 
 std::wstring Line(const std::vector<std::wstring>& args);  // each quoted as needed
-HANDLE Spawn(std::wstring commandLine, DWORD* pid = nullptr);
+// A process the test started, ended when its owner goes. All a test program
+// starts (and they start) ends with it, however it ends: a job kills them.
+struct Ender {
+  void operator()(HANDLE process) const;
+};
+using Process = std::unique_ptr<void, Ender>;
+Process Spawn(std::wstring commandLine, DWORD* pid = nullptr);
 int RunWait(const std::wstring& commandLine, DWORD ms = 30000);  // the exit code, or -1
 
 // A run of tool.exe (copied to any name) from the log named by PLUM_TOOL_LOG.
@@ -48,17 +55,16 @@ std::wstring Text(HWND w);                        // WM_GETTEXT, across processe
 void Click(HWND w);                               // in the middle of the window
 void SetClassesValue(const std::wstring& key, const std::wstring& text, DWORD type = REG_SZ);
 
-// plum_dock.exe started from `app`, with `ini` when given.
 constexpr DWORD kNoDrop = ~0u;  // the drag did not end in a drop
-
+// plum_dock.exe started from `app`, with `ini` when given; it ends with its
+// Dock, which owns it and so can be moved, not copied.
 class Dock {
  public:
   explicit Dock(const fs::path& app, const std::string& ini = "");
-  ~Dock();  // ends the program if it still runs
 
   HWND main = nullptr;
   DWORD pid = 0;
-  HANDLE process = nullptr;
+  Process process;
 
   HWND Slot(int i) const;
   void Raise() const;  // in the X stacking too, before pointer input
@@ -66,8 +72,8 @@ class Dock {
   // A real drag onto the slot: the effect the dock answered, or kNoDrop.
   DWORD Drop(int slot, const std::vector<fs::path>& files) const;
   DWORD DropText(int slot, const std::wstring& text) const;
-  void DoubleClick(int slot) const;
-  void Keys(const std::wstring& keys) const;  // into the active dock: L"F10 Down Return"
+  void DoubleClick(int slot, int then = -1) const;  // 80 ms apart: on slot, or slot then `then`
+  void Keys(const std::wstring& keys) const;        // into the active dock: L"F10 Down Return"
   HWND Window(const std::wstring& caption, const std::wstring& cls = L"", DWORD ms = 5000) const;
   std::wstring Message(DWORD ms = 5000) const;  // its text ("" for none), then OK
   std::wstring Tooltip(int slot) const;         // hovers and reads the tool tip shown

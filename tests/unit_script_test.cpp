@@ -169,7 +169,7 @@ TEST_F(ScriptTest, TheRealJdkRunsAClassAJarAndASourceOnTheLauncherSlot) {
   run(2, L"javac.exe", L"Hello.java", L"Hello.class");
   run(1, L"java.exe", L"Hello.class", L"ran.txt");
   SetCurrentDirectoryW(src.c_str());  // the jar tool takes Linux paths: relative ones
-  CloseHandle(Spawn(Line({jdk / L"jar.exe", L"cfe", L"App.jar", L"Hello", L"Hello.class"})));
+  const Process jar = Spawn(Line({jdk / L"jar.exe", L"cfe", L"App.jar", L"Hello", L"Hello.class"}));
   SetCurrentDirectoryW(work.dir.c_str());
   ASSERT_TRUE(made(src / L"App.jar"));
   fs::remove(src / L"Hello.class");

@@ -1,45 +1,65 @@
 #!/bin/bash
-# Runs a command in the Wine test bed: a private prefix under the build folder,
-# drive D: mapped, one wineserver for the whole command, Xvfb when no display.
-#   tests/wine-session.sh ctest --preset win64
+# Runs a command in the Wine test bed: the build folder's prefix, code page
+# 932, drive D: and the temp folder emptied, one wineserver for the command, a
+# virtual display of its own. Of the caller's environment only PATH and
+# PLUM_LOAD_ROUNDS reach it (README: "The test bed").
+#   tests/wine-session.sh [--build DIR] [--display] [--dpi N] command...
+# --build: the build folder (build/win64); --display: the caller's X display;
+# --dpi: the screen at N DPI, in a prefix of its own sharing drive C:.
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
-build="${PLUM_BUILD_DIR:-$root/build/win64}"
-export WINEPREFIX="${WINEPREFIX:-$build/wineprefix}"
-export LC_ALL=ja_JP.UTF-8 WINEDEBUG="${WINEDEBUG:--all}"
+if [[ ${1:-} != --clean ]]; then
+  build=$(cd "$(dirname "$0")/.." && pwd)/build/win64 x=(xvfb-run -a -s "-screen 0 1280x1024x24") dpi=0
+  while [[ ${1:-} == --* ]]; do
+    case $1 in
+      --build) build=$(realpath -m "$2") && shift ;;
+      --display) x=(env DISPLAY="${DISPLAY:-}" ${XAUTHORITY:+XAUTHORITY="$XAUTHORITY"}) ;;
+      --dpi) dpi=$2 && shift ;;
+      *) echo "wine-session.sh: unknown option $1" >&2 && exit 2 ;;
+    esac
+    shift
+  done
+  # No address randomization: now and then it maps something where Wine puts
+  # a new process's shared user data, and that process fails to start.
+  exec env -i PATH="$PATH" HOME="$(getent passwd "$(id -u)" | cut -d: -f6)" USER="$(id -un)" \
+    ${PLUM_LOAD_ROUNDS:+PLUM_LOAD_ROUNDS="$PLUM_LOAD_ROUNDS"} setarch "$(uname -m)" -R "${x[@]}" \
+    "$0" --clean "$build" "$dpi" "$@"
+fi
+build=$2 dpi=$3 && shift 3
+export LC_ALL=ja_JP.UTF-8 LANG=ja_JP.UTF-8 WINEDEBUG=-all WINEPREFIX=$build/wineprefix
 # comdlg32 and comctl32 native first: a copy planted beside a program would be
 # loaded, as on Windows (the dock must never load one).
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;comdlg32,comctl32=n,b"
-
-if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
-fi
-
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  mkdir -p "$WINEPREFIX"
-  wineboot -i >/dev/null 2>&1
-  # Wine draws the window frames itself, as Windows does, so captions and
-  # close boxes are there to see and click without a window manager.
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-  wineserver -w
-fi
-mkdir -p "$build/drive_d" "$build/share" "$WINEPREFIX/dosdevices/unc/plum"
-ln -sfn "$build/drive_d" "$WINEPREFIX/dosdevices/d:"
-ln -sfn "$build/share" "$WINEPREFIX/dosdevices/unc/plum/share"  # \\plum\share
-
+# Wine draws the window frames itself, as Windows does, so captions and close
+# boxes are there to see and click without a window manager.
+[ -f "$WINEPREFIX/system.reg" ] || { wineboot -i &&
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f && wineserver -w; } >/dev/null 2>&1
 # The GUI tests run xdotool through sh (Wine starts a Linux program reached
 # through a name ending in ".exe", but does not wait for it).
-mkdir -p "$build/test_tools"
-ln -sfn "$(command -v sh)" "$build/test_tools/sh.exe"
-mkdir -p "$build/test_tools/jdk 17"  # the machine's JDK
-for tool in java javac jar; do
+mkdir -p "$build/drive_d" "$build/share" "$build/test_tools/jdk 17" "$WINEPREFIX/dosdevices/unc/plum"
+ln -sfn "$build/drive_d" "$WINEPREFIX/dosdevices/d:" && ln -sfn "$(command -v sh)" "$build/test_tools/sh.exe"
+ln -sfn "$build/share" "$WINEPREFIX/dosdevices/unc/plum/share"  # \\plum\share
+for tool in java javac jar; do  # the machine's JDK
   ln -sfn "$(readlink -f "$(command -v $tool)")" "$build/test_tools/jdk 17/$tool.exe"
 done
 export PLUM_TEST_TOOLS="Z:${build//\//\\}\\test_tools"
-
-wineserver -p
-# Start Wine's own services now, with no test's output pipe for them to
-# inherit (a runner would otherwise wait for them to close it).
+[ "$dpi" = 0 ] || { base=$WINEPREFIX && export WINEPREFIX=$build/wineprefix-dpi$dpi PLUM_TEST_DPI=$dpi; }
+# A wineserver of this prefix left by an earlier run holds its old display and
+# registry; what a killed run left on D: and in the temp folder goes too.
+wineserver -k >/dev/null 2>&1 || true
+wineserver -w
+if [ "$dpi" != 0 ]; then  # the registry is read when the prefix's wineserver starts
+  rm -rf "$WINEPREFIX" && mkdir -p "$WINEPREFIX"
+  cp -a "$base"/*.reg "$base/.update-timestamp" "$base/dosdevices" "$WINEPREFIX/"
+  ln -s "$base/drive_c" "$WINEPREFIX/drive_c"
+  sed -i "/^\[Control Panel\\\\\\\\Desktop\]/a \"LogPixels\"=dword:$(printf %08x "$dpi")" "$WINEPREFIX/user.reg"
+else
+  rm -rf "${build:?}"/drive_d/* "$build"/share/* "$WINEPREFIX"/drive_c/users/*/Temp/*
+fi
+# The wineserver and Wine's own services start now, without a test's output
+# pipe to keep (a runner would wait for them to close it). A DPI session is
+# the test itself, so that a time-out's kill ends it; its server goes 5 s after.
+if [ "$dpi" != 0 ]; then wineserver -p5; else wineserver -p; fi </dev/null >/dev/null 2>&1
 wine cmd /c exit </dev/null >/dev/null 2>&1
+[ "$dpi" = 0 ] || exec "$@"
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 "$@"
