@@ -82,14 +82,14 @@ TEST_F(DockTest, DropsRunEachSlotsToolAndBringThePreviousRunsWindowForward) {
   EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == Console(); }));
   EXPECT_EQ(dock.Tooltip(0), hello.wstring());
 
-  dock.Drop(1, {hello});  // after "appletviewer": the window titled "applet"
+  dock.Drop(1, {Source(L"Hello.class")});  // after "appletviewer": the window titled "applet"
   EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == FindWindowW(nullptr, L"applet"); }));
   const fs::path a = Source(L"A.java"), b = Source(L"B.java");
   dock.Drop(2, {a, b, hello});  // after "java": "java"; only the first file runs
   EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == FindWindowW(nullptr, L"java"); }));
   runs = WaitRuns(log, 3);
   ASSERT_EQ(runs.size(), 3u);
-  EXPECT_EQ(runs[1].program, L"java.exe");
+  EXPECT_EQ(runs[1].program + L" " + runs[1].args[0], L"java.exe Hello");  // a class by its name
   EXPECT_EQ(runs[2].program, L"javac.exe");
   EXPECT_EQ(runs[2].args, std::vector<std::wstring>{L"A.java"});
   EXPECT_EQ(dock.Tooltip(2), a.wstring());
@@ -99,7 +99,7 @@ TEST_F(DockTest, DropsRunEachSlotsToolAndBringThePreviousRunsWindowForward) {
   runs = WaitRuns(log, 4);
   ASSERT_EQ(runs.size(), 4u);
   EXPECT_EQ(runs[3].program, L"java.exe");
-  EXPECT_EQ(runs[3].args, std::vector<std::wstring>{L"Hello.java"});
+  EXPECT_EQ(runs[3].args, std::vector<std::wstring>{L"Hello"});
   dock.DoubleClick(0, 2);  // single clicks on two slots: nothing runs
   EXPECT_EQ(WaitRuns(log, 5, 2000).size(), 4u);
   EXPECT_EQ(dock.Message(0), L"");
@@ -232,35 +232,28 @@ TEST_F(DockTest, BusySlotSpecialToolFolderAndCtrlC) {
 TEST_F(DockTest, TheConsoleShowsTheBannerOutputInputAndErrors) {
   SetEnvironmentVariableW(L"PLUM_TOOL_INPUT", L"1");
   Dock dock(app.dir, "[CHECK]\r\nTOP=0\r\n");
-  ASSERT_TRUE(dock.main);
   const fs::path screen = work.dir / L"screen.txt";
   const auto shows = [&](std::wstring text) {  // spaces and line breaks aside
-    text.erase(std::remove_if(text.begin(), text.end(), [](wchar_t c) { return iswspace(c); }),
-               text.end());
+    text.erase(std::remove_if(text.begin(), text.end(), iswspace), text.end());
     return WaitFor([&] {
       RunWait(Line({Here() / L"tool.exe", L"--screen", std::to_wstring(dock.pid), screen}));
       return ReadFile(screen).find(Utf8(text)) != std::string::npos;
     });
   };
   dock.Drop(2, {Source(L"Hello.java")});
-  ASSERT_EQ(WaitRuns(log, 1).size(), 1u);
   EXPECT_TRUE(shows(L"------コマンドを実行します------\n" + src.wstring() +
                     L">javac Hello.java & goto :eof\nran javac.exe"))
       << ReadFile(screen);
   Click(Console());
-  Xdo({L"type", L"--delay", L"40", L"typed line"});
-  Xdo({L"key", L"Return"});
+  Xdo({L"type", L"--delay", L"40", L"typed line"}), Xdo({L"key", L"Return"});
   std::vector<ToolRun> runs = WaitRuns(log, 2);
-  ASSERT_EQ(runs.size(), 2u) << (shows(L"typed"), ReadFile(screen));
+  ASSERT_EQ(runs.size(), 2u);
   EXPECT_EQ(runs[1].program + L" " + runs[1].folder, L"input typed line");
-
   fs::remove_all(src);
   dock.DoubleClick(2);
   wchar_t error[256] = {};  // the system's words for a folder that is not there
-  FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                 ERROR_FILE_NOT_FOUND, 0, error, 256, nullptr);
-  EXPECT_TRUE(shows(L"cd /d \"" + src.wstring() + L"\" & if errorlevel 1 goto :eof \n" +
-                    std::wstring(error, wcscspn(error, L"\r\n"))))
+  FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, ERROR_FILE_NOT_FOUND, 0, error, 256, nullptr);
+  EXPECT_TRUE(shows(L"cd /d \"" + src.wstring() + L"\" & if errorlevel 1 goto :eof\n" + error))
       << ReadFile(screen);
   EXPECT_EQ(WaitRuns(log, 3, 3000).size(), 2u);
 }
