@@ -20,14 +20,16 @@ constexpr wchar_t kBanner[] = L"@ECHO ------コマンドを実行します------
 // text from the middle. "goto :eof" keeps the tool's exit code ("exit /b"
 // does not under Wine).
 constexpr wchar_t kEndOfBatch[] = L" & goto :eof";
-// Ends the batch when the folder line failed. cmd.exe sets errorlevel 1 when
+// Deliberate: ends the batch when the folder line failed, before the cls that
+// would wipe cmd.exe's error from the screen. cmd.exe sets errorlevel 1 when
 // cd or pushd cannot enter a folder; "||" cannot be used: Wine's cmd runs its
 // right side even after a cd that succeeded.
 constexpr wchar_t kStopUnlessEntered[] = L" & if errorlevel 1 goto :eof";
 // The slot whose tool is the application launcher.
 constexpr int kLauncherSlot = 1;
-// The longest folder cmd.exe can make its current folder: MAX_PATH less the
-// closing backslash and NUL the system adds.
+// Deliberate: a longer folder goes by its short form or is refused. The
+// longest folder cmd.exe can make its current folder: MAX_PATH less the
+// closing backslash and NUL the system adds (the refusal names the number).
 constexpr size_t kMaxScriptFolder = MAX_PATH - 2;
 
 bool EndsWithNoCase(std::wstring_view text, std::wstring_view end) {
@@ -162,7 +164,7 @@ bool IsJavaLauncher(std::wstring_view tool, bool namesFile) {
 // takes a class name (Hello.class runs as "Hello") and a jar after -jar.
 std::wstring ToolArguments(int slot, bool launcher, std::wstring_view name) {
   if (slot == kLauncherSlot && launcher) {
-    // The launcher runs a class by its name and a jar after -jar; a source
+    // Deliberate: the launcher runs a class by its name and a jar after -jar; a source
     // file (run directly by JDK 11 and later) goes as it is.
     if (EndsWithNoCase(name, L".class")) return ScriptArgument(name.substr(0, name.size() - 6));
     if (EndsWithNoCase(name, L".jar")) return L"-jar " + ScriptArgument(name);
@@ -194,7 +196,8 @@ std::wstring ScriptToolCommand(std::wstring_view tool, bool namesFile) {
 // written form (see the functions above).
 std::wstring ComposeSlotScript(std::wstring_view tool, std::wstring_view folder,
                                std::wstring_view argument) {
-  // Windows' cmd.exe refuses a network folder as its current folder.
+  // Deliberate: pushd and popd, since Windows' cmd.exe refuses a network
+  // folder as its current folder.
   const bool network = folder.substr(0, 2) == L"\\\\";
   std::wstring s;
   s += L"cd\\\r\n";
@@ -241,9 +244,8 @@ Outcome WriteSlotScript(int slot, const std::wstring& droppedPath, const std::ws
     } else if (tooLong)
       return Failure(cannotWrite + L"フォルダー「" + parts->folder + L"」のパスは " +
                      DecimalText(static_cast<unsigned long>(parts->folder.size())) +
-                     L" 文字あり、コマンド プロンプトが開けるフォルダーの長さ (" +
-                     DecimalText(kMaxScriptFolder) +
-                     L" 文字まで) を超えています。短い名前 (8.3 形式) でも収まりません。"
+                     L" 文字あり、コマンド プロンプトが開けるフォルダーの長さ (258 文字まで) "
+                     L"を超えています。短い名前 (8.3 形式) でも収まりません。"
                      L"ファイルをもっと浅いフォルダーに移してからドロップしてください。");
     else
       return Failure(cannotWrite + L"フォルダー「" + parts->folder + L"」の文字 " +
