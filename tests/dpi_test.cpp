@@ -10,8 +10,7 @@ namespace {
 
 using namespace t;
 
-// Measured in the screen's own pixels, as the dock lays itself out.
-const int kDpi =
+const int kDpi =  // measured in the screen's own pixels, as the dock lays itself out
     SetProcessDPIAware() && _wgetenv(L"PLUM_TEST_DPI") ? _wtoi(_wgetenv(L"PLUM_TEST_DPI")) : 0;
 int Px(int pixelsAt96) { return MulDiv(pixelsAt96, kDpi, 96); }
 int Tw(int twips) { return MulDiv(twips, kDpi, 1440); }
@@ -23,8 +22,7 @@ std::vector<LONG> ClientArea(HWND w) {  // left, top, width, height
   return {r.left, r.top, r.right - r.left, r.bottom - r.top};
 }
 
-// The colours of a slot picture's square at `x`, `y` of `dc`, without the
-// columns the next slot covers.
+// The colours of a slot picture's square at `x`, `y` of `dc`, less what the next slot covers.
 std::vector<DWORD> Pixels(HDC dc, int x, int y) {
   const int size = Px(50);
   HDC copy = CreateCompatibleDC(dc);
@@ -51,8 +49,7 @@ TEST(Dpi, WindowsPicturesAndDialogsFollowTheDpiAndSlotsStillRun) {
   Dock dock(app.dir);
   ASSERT_TRUE(dock.main);
   const std::vector<LONG> client = ClientArea(dock.main);
-  EXPECT_EQ(std::vector<LONG>(client.begin() + 2, client.end()),
-            std::vector<LONG>({Px(146), Px(51)}));
+  EXPECT_EQ(std::vector<LONG>({client[2], client[3]}), std::vector<LONG>({Px(146), Px(51)}));
 
   // Each picture is its own drawing at that size, not a smaller one stretched.
   HMODULE exe =
@@ -87,7 +84,7 @@ TEST(Dpi, WindowsPicturesAndDialogsFollowTheDpiAndSlotsStillRun) {
   HWND about = dock.Window(L"", L"PlumDockVersionForm");
   ASSERT_TRUE(about);
   const std::vector<LONG> box = ClientArea(about);
-  EXPECT_EQ(std::vector<LONG>(box.begin() + 2, box.end()), std::vector<LONG>({Tw(4620), Tw(2805)}));
+  EXPECT_EQ(std::vector<LONG>({box[2], box[3]}), std::vector<LONG>({Tw(4620), Tw(2805)}));
 }
 
 }  // namespace

@@ -6,22 +6,19 @@
 #include <ole2.h>
 #include <shlobj.h>
 
-#include <cstdio>
+#include <fstream>
 #include <string>
 
 namespace {
 
 struct Source : IDropSource {
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override {
-    *out = this;
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
-  ULONG STDMETHODCALLTYPE Release() override { return 1; }
-  HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL escape, DWORD keys) override {
+  STDMETHODIMP QueryInterface(REFIID, void** out) override { return *out = this, S_OK; }
+  STDMETHODIMP_(ULONG) AddRef() override { return 1; }
+  STDMETHODIMP_(ULONG) Release() override { return 1; }
+  STDMETHODIMP QueryContinueDrag(BOOL escape, DWORD keys) override {
     return escape ? DRAGDROP_S_CANCEL : keys & MK_LBUTTON ? S_OK : DRAGDROP_S_DROP;
   }
-  HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
+  STDMETHODIMP GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
 };
 
 const wchar_t* g_result;
@@ -35,10 +32,8 @@ LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   Source source;
   DWORD effect = 0;
   const HRESULT hr = DoDragDrop(data, &source, DROPEFFECT_COPY | DROPEFFECT_MOVE, &effect);
-  if (FILE* f = _wfopen(g_result, L"w")) {
-    fprintf(f, "%lx %lu\n", static_cast<unsigned long>(hr), effect);
-    fclose(f);
-  }
+  std::ofstream(g_result) << std::hex << static_cast<unsigned long>(hr) << std::dec << ' ' << effect
+                          << '\n';
   PostQuitMessage(0);
   return 0;
 }

@@ -3,7 +3,6 @@
 #include "res/resource.h"
 
 #include <ole2.h>
-#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -23,11 +22,10 @@ std::wstring Quote(const std::wstring& arg) {  // as CommandLineToArgvW splits i
   }
   return out.append(slashes, L'\\') + L"\"";
 }
-std::wstring Wide(const std::string& utf8) {
-  std::wstring out(utf8.size(), L'\0');
-  out.resize(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(),
-                                 static_cast<int>(out.size())));
-  return out;
+POINT Middle(HWND w) {
+  RECT r;
+  GetWindowRect(w, &r);
+  return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
 }
 
 HWND TopLevel(DWORD pid, const std::wstring& cls, const std::wstring& caption) {
@@ -60,9 +58,8 @@ Scratch::~Scratch() {
 }
 
 std::string ReadFile(const fs::path& file) {
-  std::ostringstream bytes;
-  bytes << std::ifstream(file, std::ios::binary).rdbuf();
-  return bytes.str();
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 void WriteFile(const fs::path& file, const std::string& bytes) {
@@ -131,13 +128,16 @@ fs::path PlaceTool(const fs::path& as) {
   return as;
 }
 
-std::vector<ToolRun> ToolRuns(const fs::path& log) {
+std::vector<ToolRun> ToolRuns(const fs::path& log) {  // UTF-8, a line a run, fields by tabs
+  const std::string bytes = ReadFile(log);
+  std::wstring text(bytes.size(), L'\0');
+  text.resize(MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()),
+                                  text.data(), static_cast<int>(text.size())));
   std::vector<ToolRun> runs;
-  std::istringstream lines(ReadFile(log));
-  for (std::string line, field; std::getline(lines, line);) {
+  std::wistringstream lines(text);
+  for (std::wstring line, field; std::getline(lines, line);) {
     std::vector<std::wstring> f;
-    for (std::istringstream parts(line); std::getline(parts, field, '\t');)
-      f.push_back(Wide(field));
+    for (std::wistringstream parts(line); std::getline(parts, field, L'\t');) f.push_back(field);
     if (f.size() >= 2) runs.push_back({f[0], f[1], {f.begin() + 2, f.end()}});
   }
   return runs;
@@ -151,14 +151,10 @@ std::vector<ToolRun> WaitRuns(const fs::path& log, size_t count, DWORD ms) {
 
 // sh leaves xdotool's status in a file.
 bool Xdo(const std::vector<std::wstring>& args) {
-  wchar_t tools[MAX_PATH] = {};
-  GetEnvironmentVariableW(L"PLUM_TEST_TOOLS", tools, MAX_PATH);
-  const fs::path status = fs::path(tools) / L"xdo.status";  // on Z:, the root folder
-  std::wstring unix = status.wstring().substr(2);
-  std::replace(unix.begin(), unix.end(), L'\\', L'/');
-  std::error_code ignored;
-  fs::remove(status, ignored);
-  std::vector<std::wstring> line = {fs::path(tools) / L"sh.exe", L"-c",
+  const fs::path tools = _wgetenv(L"PLUM_TEST_TOOLS"), status = tools / L"xdo.status";
+  const std::wstring unix = status.generic_wstring().substr(2);  // on Z:, the root folder
+  DeleteFileW(status.c_str());
+  std::vector<std::wstring> line = {tools / L"sh.exe", L"-c",
                                     L"s=$1; shift; xdotool \"$@\"; echo $? >\"$s\"", L"sh", unix};
   line.insert(line.end(), args.begin(), args.end());
   CloseHandle(Spawn(Line(line)).release());  // a Linux program: Wine does not wait for it
@@ -173,10 +169,8 @@ std::wstring Text(HWND w) {
 }
 
 void Click(HWND w) {
-  RECT r;
-  GetWindowRect(w, &r);
-  Xdo({L"mousemove", N((r.left + r.right) / 2), N((r.top + r.bottom) / 2), L"sleep", L"0.1",
-       L"click", L"1"});
+  const POINT at = Middle(w);
+  Xdo({L"mousemove", N(at.x), N(at.y), L"sleep", L"0.1", L"click", L"1"});
   Sleep(100);
 }
 
@@ -197,24 +191,20 @@ Dock::Dock(const fs::path& app, const std::string& ini) {
 bool Dock::Ended(DWORD ms) const { return !process || WaitForSingleObject(process.get(), ms) == 0; }
 HWND Dock::Slot(int i) const { return GetDlgItem(main, IDC_RUN0 + i); }
 
-// Without a window manager the X stacking can lag behind Wine's own order,
-// and pointer input follows the X stacking.
+// Pointer input follows the X stacking, which without a window manager can lag Wine's order.
 void Dock::Raise() const {
   Xdo({L"search", L"--onlyvisible", L"--name", L"ＰＬＵＭ", L"windowraise"});
   Sleep(150);
 }
 
 POINT Dock::SlotPoint(int i) const {
-  RECT r;
-  GetWindowRect(Slot(i), &r);
-  const POINT at = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  const POINT at = Middle(Slot(i));
   Raise();
   WaitFor([&] { return WindowFromPoint(at) == Slot(i); });
   return at;
 }
 
-// drag_source.exe in a screen corner: the pointer is seen over it, the button
-// goes down there, and the pointer moves onto the slot in steps and lets go.
+// drag_source.exe in a screen corner: armed by the pointer, pressed, moved to the slot in steps.
 static DWORD Drag(const Dock& dock, int slot, std::vector<std::wstring> what) {
   const POINT to = dock.SlotPoint(slot);
   const int x = GetSystemMetrics(SM_CXSCREEN) - 36, y = GetSystemMetrics(SM_CYSCREEN) - 36;
@@ -243,8 +233,7 @@ static DWORD Drag(const Dock& dock, int slot, std::vector<std::wstring> what) {
 DWORD Dock::Drop(int slot, const std::vector<fs::path>& files) const {
   std::vector<std::wstring> args(files.begin(), files.end());
   args.insert(args.begin(), L"--files");
-  // About one drag in 500 misses its target under Wine and Xvfb: a second try
-  // tells that apart from a dock that refuses files.
+  // About one drag in 500 misses under Wine and Xvfb: a retry tells that from a refusal.
   const DWORD effect = Drag(*this, slot, args);
   return effect == DROPEFFECT_COPY ? effect : Drag(*this, slot, args);
 }
@@ -291,8 +280,7 @@ std::wstring Dock::Message(DWORD ms) const {
 std::wstring Dock::Tooltip(int slot) const {
   const POINT at = SlotPoint(slot);
   Xdo({L"mousemove", N(at.x - 3), N(at.y), L"sleep", L"0.1", L"mousemove", N(at.x), N(at.y)});
-  const HWND tip = Window(L"", L"tooltips_class32", 3000);
-  const std::wstring text = tip ? Text(tip) : L"";
+  const std::wstring text = Text(Window(L"", L"tooltips_class32", 3000));  // "" for none
   Xdo({L"mousemove", L"0", L"0"});
   return text;
 }

@@ -1,6 +1,5 @@
-// What the tests share: scratch folders, file bytes, the recording tool's log,
-// and the real dock driven from outside as a user drives it (xdotool, real
-// OLE drags). Runs in tests/wine-session.sh; dock tests are RUN_SERIAL.
+// What the tests share, in tests/wine-session.sh: scratch folders, file bytes, the recording
+// tool's log, and the real dock driven from outside as a user does (xdotool, real OLE drags).
 #pragma once
 
 #include <windows.h>
@@ -17,8 +16,7 @@ namespace fs = std::filesystem;
 
 bool WaitFor(const std::function<bool()>& holds, DWORD ms = 5000);
 
-// A fresh folder under the temp folder, removed with everything in it.
-struct Scratch {
+struct Scratch {  // a fresh folder under the temp folder, removed with everything in it
   explicit Scratch(const std::wstring& name);
   ~Scratch();
   fs::path dir;
@@ -31,8 +29,7 @@ std::string Utf8(const std::wstring& text);
 fs::path Here();  // the test programs' folder (tool.exe, drag_source.exe)
 
 std::wstring Line(const std::vector<std::wstring>& args);  // each quoted as needed
-// A process the test started, ended when its owner goes. All a test program
-// starts (and they start) ends with it, however it ends: a job kills them.
+// Ended with its owner; a job ends all a test program starts (and they start) when it ends.
 struct Ender {
   void operator()(HANDLE process) const;
 };
@@ -40,8 +37,7 @@ using Process = std::unique_ptr<void, Ender>;
 Process Spawn(std::wstring commandLine, DWORD* pid = nullptr);
 int RunWait(const std::wstring& commandLine, DWORD ms = 30000);  // the exit code, or -1
 
-// A run of tool.exe (copied to any name) from the log named by PLUM_TOOL_LOG.
-struct ToolRun {
+struct ToolRun {  // a run of tool.exe (copied to any name) from the log named by PLUM_TOOL_LOG
   std::wstring program, folder;
   std::vector<std::wstring> args;
 };
@@ -56,10 +52,8 @@ void Click(HWND w);                               // in the middle of the window
 void SetClassesValue(const std::wstring& key, const std::wstring& text, DWORD type = REG_SZ);
 
 constexpr DWORD kNoDrop = ~0u;  // the drag did not end in a drop
-// plum_dock.exe started from `app`, with `ini` when given; it ends with its
-// Dock, which owns it and so can be moved, not copied.
-class Dock {
- public:
+// plum_dock.exe started from `app`, with `ini` when given; it ends with its (move-only) Dock.
+struct Dock {
   explicit Dock(const fs::path& app, const std::string& ini = "");
 
   HWND main = nullptr;

@@ -1,4 +1,5 @@
-// The ".html" program: registry values as the dock reads them, and its command lines.
+// The ".html" program: registry values up to 1023 bytes in the code page, as text, and its open
+// command, whatever its form, giving the document as one argument.
 #include <gtest/gtest.h>
 
 #include "browser/html_handler.h"
@@ -6,12 +7,8 @@
 
 #include <shellapi.h>
 
-namespace {
-
 using namespace t;
 
-// Registry values up to 1023 bytes in the code page, as text; and the open
-// command of ".html", whatever its form, gives the document as one argument.
 TEST(Browser, RegistryValuesAndCommandLines) {
   const std::wstring key = L"PlumDockTest.Key";
   for (const std::wstring& value : {std::wstring(1023, L'a'), std::wstring(511, L'あ')}) {
@@ -34,5 +31,3 @@ TEST(Browser, RegistryValuesAndCommandLines) {
     LocalFree(args);
   }
 }
-
-}  // namespace

@@ -6,8 +6,6 @@
 #include "startup/startup.h"
 #include "support.h"
 
-namespace {
-
 using namespace t;
 
 TEST(Rules, AppFolderAlwaysInFrontTextAndActivationTitle) {
@@ -24,12 +22,10 @@ TEST(Rules, AppFolderAlwaysInFrontTextAndActivationTitle) {
   EXPECT_FALSE(plum::TitleMatches(L"anything", L"", true));  // an emptied command matches nothing
 }
 
-// planted.dll (tests/planted.cpp) beside the test program, under a name
-// the system folder does not have.
+// planted.dll (tests/planted.cpp) beside the test program, under a name the system folder lacks.
 TEST(Libraries, ComeFromTheSystemFolderOnly) {
   const fs::path planted = Here() / L"plum_planted.dll";
-  fs::remove(planted);
-  fs::copy_file(Here() / L"planted.dll", planted);
+  fs::copy_file(Here() / L"planted.dll", planted, fs::copy_options::overwrite_existing);
   HMODULE loaded[2] = {plum::LoadSystemLibrary(L"plum_planted.dll")};
   if (loaded[0]) FreeLibrary(loaded[0]);
   plum::RestrictLibrarySearch();  // and what the system loads by name
@@ -39,5 +35,3 @@ TEST(Libraries, ComeFromTheSystemFolderOnly) {
   EXPECT_TRUE(!loaded[0] && !loaded[1]) << loaded[0] << " " << loaded[1];
   EXPECT_NE(plum::LateImport<void*>(L"comdlg32.dll", "GetOpenFileNameW"), nullptr);
 }
-
-}  // namespace

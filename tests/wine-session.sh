@@ -1,10 +1,8 @@
 #!/bin/bash
-# Runs a command in the Wine test bed: the build folder's prefix, code page
-# 932, drive D: and the temp folder emptied, one wineserver for the command, a
-# virtual display of its own. Of the caller's environment only PATH and
-# PLUM_LOAD_ROUNDS reach it (README: "The test bed").
-#   tests/wine-session.sh [--build DIR] [--display] [--dpi N] command...
-# --build: the build folder (build/win64); --display: the caller's X display;
+# Runs a command in the Wine test bed (README: "The test bed"): the build folder's prefix, code
+# page 932, drive D: and the temp folder emptied, one wineserver for the command, a virtual display
+# of its own; of the caller's environment only PATH and PLUM_LOAD_ROUNDS reach it.
+#   tests/wine-session.sh [--build DIR (build/win64)] [--display (the caller's)] [--dpi N] command
 # --dpi: the screen at N DPI, in a prefix of its own sharing drive C:.
 set -euo pipefail
 if [[ ${1:-} != --clean ]]; then
@@ -18,23 +16,20 @@ if [[ ${1:-} != --clean ]]; then
     esac
     shift
   done
-  # No address randomization: now and then it maps something where Wine puts
-  # a new process's shared user data, and that process fails to start.
+  # No address randomization: now and then it maps something where Wine puts a new process's
+  # shared user data, and that process fails to start.
   exec env -i PATH="$PATH" HOME="$(getent passwd "$(id -u)" | cut -d: -f6)" USER="$(id -un)" \
     ${PLUM_LOAD_ROUNDS:+PLUM_LOAD_ROUNDS="$PLUM_LOAD_ROUNDS"} setarch "$(uname -m)" -R "${x[@]}" \
     "$0" --clean "$build" "$dpi" "$@"
 fi
 build=$2 dpi=$3 && shift 3
 export LC_ALL=ja_JP.UTF-8 LANG=ja_JP.UTF-8 WINEDEBUG=-all WINEPREFIX=$build/wineprefix
-# comdlg32 and comctl32 native first: a copy planted beside a program would be
-# loaded, as on Windows (the dock must never load one).
+# comdlg32, comctl32 native first, so that a copy planted beside a program loads as on Windows.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;comdlg32,comctl32=n,b"
-# Wine draws the window frames itself, as Windows does, so captions and close
-# boxes are there to see and click without a window manager.
+# Wine draws the frames itself, as Windows does: captions and close boxes without a window manager.
 [ -f "$WINEPREFIX/system.reg" ] || { wineboot -i &&
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f && wineserver -w; } >/dev/null 2>&1
-# The GUI tests run xdotool through sh (Wine starts a Linux program reached
-# through a name ending in ".exe", but does not wait for it).
+# The GUI tests run xdotool via sh.exe: Wine starts a Linux program so named but does not wait.
 mkdir -p "$build/drive_d" "$build/share" "$build/test_tools/jdk 17" "$WINEPREFIX/dosdevices/unc/plum"
 ln -sfn "$build/drive_d" "$WINEPREFIX/dosdevices/d:" && ln -sfn "$(command -v sh)" "$build/test_tools/sh.exe"
 ln -sfn "$build/share" "$WINEPREFIX/dosdevices/unc/plum/share"  # \\plum\share
@@ -43,10 +38,8 @@ for tool in java javac jar; do  # the machine's JDK
 done
 export PLUM_TEST_TOOLS="Z:${build//\//\\}\\test_tools"
 [ "$dpi" = 0 ] || { base=$WINEPREFIX && export WINEPREFIX=$build/wineprefix-dpi$dpi PLUM_TEST_DPI=$dpi; }
-# A wineserver of this prefix left by an earlier run holds its old display and
-# registry; what a killed run left on D: and in the temp folder goes too.
-wineserver -k >/dev/null 2>&1 || true
-wineserver -w
+# What an earlier run left goes: this prefix's wineserver (old display, registry), D:, Temp.
+wineserver -k >/dev/null 2>&1 || true && wineserver -w
 if [ "$dpi" != 0 ]; then  # the registry is read when the prefix's wineserver starts
   rm -rf "$WINEPREFIX" && mkdir -p "$WINEPREFIX"
   cp -a "$base"/*.reg "$base/.update-timestamp" "$base/dosdevices" "$WINEPREFIX/"
@@ -55,9 +48,8 @@ if [ "$dpi" != 0 ]; then  # the registry is read when the prefix's wineserver st
 else
   rm -rf "${build:?}"/drive_d/* "$build"/share/* "$WINEPREFIX"/drive_c/users/*/Temp/*
 fi
-# The wineserver and Wine's own services start now, without a test's output
-# pipe to keep (a runner would wait for them to close it). A DPI session is
-# the test itself, so that a time-out's kill ends it; its server goes 5 s after.
+# The wineserver and Wine's services start now, without a test's output pipe for a runner to wait
+# on. A DPI session is the test itself, so a time-out's kill ends it; its server goes 5 s after.
 if [ "$dpi" != 0 ]; then wineserver -p5; else wineserver -p; fi </dev/null >/dev/null 2>&1
 wine cmd /c exit </dev/null >/dev/null 2>&1
 [ "$dpi" = 0 ] || exec "$@"
