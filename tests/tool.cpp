@@ -61,11 +61,9 @@ int wmain(int argc, wchar_t** argv) {
   wchar_t** args = CommandLineToArgvW(GetCommandLineW(), &argc);
   for (int i = 1; i < argc; ++i) line += L"\t" + std::wstring(args[i]);
   Log(line);
-  DWORD done = 0;
-  const std::wstring output = L"ran " + line.substr(0, line.find(L'\t')) + L"\r\n";
-  WriteConsoleW(GetStdHandle(STD_OUTPUT_HANDLE), output.data(), static_cast<DWORD>(output.size()),
-                &done, nullptr);
+  fputws((L"ran " + line.substr(0, line.find(L'\t')) + L"\n").c_str(), stdout), fflush(stdout);
   char input[256] = {};
+  DWORD done = 0;
   if (GetEnvironmentVariableW(L"PLUM_TOOL_INPUT", text, 2) &&
       ReadFile(GetStdHandle(STD_INPUT_HANDLE), input, sizeof input - 1, &done, nullptr))
     Log(L"input\t" + std::wstring(input, input + strcspn(input, "\r\n")));

@@ -132,8 +132,7 @@ TEST_F(ScriptTest, HostileNamesRunAsOneArgumentInTheirFolder) {
 // class, as a jar and as a source. Wine does not wait for a Linux tool, and
 // its output stays in the terminal: the file the program writes tells.
 TEST_F(ScriptTest, TheRealJdkRunsAClassAJarAndASourceOnTheLauncherSlot) {
-  const fs::path jdk = fs::path(_wgetenv(L"PLUM_TEST_TOOLS")) / L"jdk 17", src = work.dir / L"src";
-  fs::create_directories(src);
+  const fs::path jdk = fs::path(_wgetenv(L"PLUM_TEST_TOOLS")) / L"jdk 17", src = work.dir;
   WriteFile(src / L"Hello.java",
             "public class Hello { public static void main(String[] a) throws Exception {"
             " java.nio.file.Files.writeString(java.nio.file.Path.of(\"ran.txt\"), \"ran\"); } }");
@@ -150,7 +149,7 @@ TEST_F(ScriptTest, TheRealJdkRunsAClassAJarAndASourceOnTheLauncherSlot) {
   run(1, L"java.exe", L"Hello.class", L"ran.txt");
   SetCurrentDirectoryW(src.c_str());  // the jar tool takes Linux paths: relative ones
   const Process jar = Spawn(Line({jdk / L"jar.exe", L"cfe", L"App.jar", L"Hello", L"Hello.class"}));
-  SetCurrentDirectoryW(work.dir.c_str());
+  SetCurrentDirectoryW(Here().c_str());
   ASSERT_TRUE(made(src / L"App.jar"));
   fs::remove(src / L"Hello.class");
   run(1, L"java.exe", L"App.jar", L"ran.txt");
