@@ -45,7 +45,7 @@ Start StartOnce(const fs::path& exe, const wchar_t* cls, const std::wstring& arg
   Start s;
   DWORD pid = 0;
   const ULONGLONG t0 = Now();
-  HANDLE process = Spawn(Line({exe}) + arguments, &pid);
+  HANDLE process = Spawn(Line({exe}) + arguments, &pid).release();
   for (int i = 0; process && i < 30000 && s.ms < 0; ++i) {
     for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, cls, nullptr));) {
       DWORD owner = 0;
@@ -80,7 +80,8 @@ std::wstring UnixPath(const fs::path& path) {
 ULONGLONG Drag(const fs::path& file, POINT to, const fs::path& stamp) {
   const int x = GetSystemMetrics(SM_CXSCREEN) - 60, y = GetSystemMetrics(SM_CYSCREEN) - 60;
   HANDLE drag = Spawn(Line({Here() / L"../tests/drag_source.exe", stamp.wstring() + L".drag",
-                            std::to_wstring(x), std::to_wstring(y), L"--files", file}));
+                            std::to_wstring(x), std::to_wstring(y), L"--files", file}))
+                    .release();
   if (!drag) return 0;
   auto caption = [](const wchar_t* text, DWORD ms = 5000) {
     return WaitFor([&] { return Text(FindWindowW(L"PlumDragSource", nullptr)) == text; }, ms);
