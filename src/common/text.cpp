@@ -47,6 +47,18 @@ Encoded EncodeText(std::wstring_view text, UINT codePage) {
   return result;
 }
 
+std::string EncodeOrSubstitute(std::wstring_view text, UINT codePage) {
+  // The Unicode code pages take no flags, and hold every character.
+  const DWORD flags = codePage == CP_UTF8 || codePage == CP_UTF7 ? 0 : WC_NO_BEST_FIT_CHARS;
+  const int length = static_cast<int>(text.size());
+  const int size =
+      WideCharToMultiByte(codePage, flags, text.data(), length, nullptr, 0, nullptr, nullptr);
+  std::string bytes(static_cast<size_t>(size > 0 ? size : 0), '\0');
+  if (size > 0)
+    WideCharToMultiByte(codePage, flags, text.data(), length, bytes.data(), size, nullptr, nullptr);
+  return bytes;
+}
+
 std::wstring DecodeText(std::string_view bytes, UINT codePage) {
   if (bytes.empty()) return {};
   const int length = static_cast<int>(bytes.size());

@@ -21,6 +21,9 @@ struct Encoded {
 };
 
 Encoded EncodeText(std::wstring_view text, UINT codePage);
+// `text` in the code page, each character it cannot hold replaced by the
+// code page's default character (never by a look-alike).
+std::string EncodeOrSubstitute(std::wstring_view text, UINT codePage);
 std::wstring DecodeText(std::string_view bytes, UINT codePage);
 
 // U+XXXX and the character itself, for messages about a character.
