@@ -1,14 +1,148 @@
-// Slot scripts: their exact bytes, refusals that leave the old script, and
-// hostile folder and file names run for real by cmd.exe.
+// Slot scripts: the text each kind of drop gets (no files), the bytes on disk
+// or none, hostile names run by cmd.exe, and the machine's real JDK.
 #include <gtest/gtest.h>
 
+#include "common/file_replace.h"
 #include "common/paths.h"
+#include "slots/jdk_tools.h"
 #include "slots/slot_script.h"
 #include "support.h"
 
 namespace {
 
 using namespace t;
+
+const std::wstring kEndLine =
+    L" & call @echo ------コマンドが終了しました (終了コード %%errorlevel%%)------";
+
+// A class file that defines only its own name (e.g. "chap01/Hello").
+std::string ClassFile(const std::string& name) {
+  return std::string("\xCA\xFE\xBA\xBE\0\0\0\x3D\0\x03\x07\0\x02\x01\0", 15) +
+         static_cast<char>(name.size()) + name + std::string("\0\x21\0\x01", 4);
+}
+
+struct Drop {
+  int slot;
+  const wchar_t *tool, *dropped;
+  std::string contents = "";
+  const wchar_t* found = L"";  // a JDK's program for a bare command off PATH
+  const wchar_t* shortForm = L"";
+  bool namesFile = false;
+};
+
+// The script for `d` as its folder line and its tool line, without their
+// fixed ends; or the refusal.
+std::wstring Compose(const Drop& d) {
+  plum::DroppedPath parts;
+  std::wstring refusal;
+  if (!plum::SplitDroppedPath(d.dropped, &parts, &refusal)) return refusal;
+  const plum::DropFacts drop = {d.namesFile, d.found, d.contents, 932};
+  const plum::PathFacts paths = {932, d.shortForm, d.shortForm};
+  const plum::ScriptText script =
+      plum::ComposeSlotScript(plum::PlanSlotRun(d.slot, parts, d.tool, drop), paths);
+  if (!script.ok()) return script.refusal;
+  const std::wstring fixed[][2] = {
+      {L"cd\\\r\n", L""},
+      {L" & if errorlevel 1 goto :eof\r\ncls\r\n@ECHO ------コマンドを実行します------\r\n",
+       L" | "},
+      {kEndLine, L""},
+      {L" & goto :eof\r\n", L""}};
+  std::wstring text = script.text;
+  for (const auto& [part, replacement] : fixed) {
+    const size_t at = text.find(part);
+    if (at != std::wstring::npos) text.replace(at, part.size(), replacement);
+  }
+  return text;
+}
+
+TEST(ScriptText, EachKindOfDrop) {
+  const std::string classInChap01 = ClassFile("chap01/Hello");
+  const std::wstring tooLong = L"C:\\" + std::wstring(256, L'x') + L"\\A.java";
+  const Drop drops[] = {
+      {2, L"javac", L"C:\\work\\src\\Hello.java"},
+      {2, L"javac", L"D:\\Hello.java"},
+      {1, L"java", L"C:\\my work\\Hello World.java"},
+      {2, L"", L"C:\\w\\Hello.java"},
+      {2, L"javac -g %X%", L"C:\\100%\\a&b.java"},
+      {2, L"javac", L"\\\\srv\\share\\dir\\A.java"},
+      {2, L"javac", tooLong.c_str(), "", L"", L"C:\\XXXXXX~1"},
+      {2, L"C:\\J\u00FCrgen\\javac.exe", L"C:\\w\\A.java", "", L"", L"C:\\JRGEN~1\\javac.exe",
+       true},
+      // The launcher takes a class by its name (by its full name from its
+      // package's root) and a jar after -jar.
+      {1, L"java", L"C:\\w\\Hello.class"},
+      {1, L"\"C:\\jdk 17\\bin\\JAVA.EXE\" -ea", L"C:\\w\\App.JAR"},
+      {1, L"javaw -cp lib", L"C:\\w\\My App.jar"},
+      {1, L"C:/jdk/java", L"C:\\w\\Hello.Class"},
+      {1, L"java", L"C:\\w\\Hello.java"},
+      {2, L"java", L"C:\\w\\Hello.class"},
+      {1, L"javac", L"C:\\w\\Hello.class"},
+      {1, L"java", L"C:\\w\\Chap01\\Hello.class", classInChap01},
+      {1, L"java", L"\\\\srv\\share\\chap01\\Hello.class", classInChap01},
+      {1, L"java", L"C:\\w\\misc\\Hello.class", classInChap01},
+      {1, L"java", L"C:\\w\\chap01\\Hello.class", "not a class"},
+      // javac gets a source's encoding, and a package's source from its root.
+      {2, L"javac", L"C:\\w\\J.java", Utf8(L"class J { String s = \"日本\"; }")},
+      {2, L"\"C:\\jdk\\bin\\javac.exe\"", L"C:\\w\\J.java", Sjis(L"// 日本\nclass J {}")},
+      {2, L"javac -encoding EUC-JP", L"C:\\w\\J.java", Utf8(L"// 日本")},
+      {1, L"java", L"C:\\w\\J.java", Utf8(L"// 日本")},
+      {2, L"javac", L"C:\\w\\jp\\Ex\\Hello.java", Utf8(L"\uFEFF/* 例 */ // c\n package jp . ex;")},
+      {2, L"javac", L"C:\\w\\other\\Hello.java", "package chap01;"},
+      {2, L"javac", L"C:\\w\\chap01\\Hello.java", "packaged chap01;"},
+      // A bare command off PATH runs a JDK's program, with its options.
+      {2, L"javac -g", L"C:\\w\\A.java", "", L"C:\\Program Files\\Java\\jdk-21\\bin\\javac.exe"},
+      {1, L"java", L"C:\\w\\Hello.class", "", L"C:\\jdk\\bin\\java.exe"},
+  };
+  const wchar_t* const lines[] = {
+      L"cd /d \"C:\\work\\src\" | javac Hello.java",
+      L"cd /d \"D:\\\" | javac Hello.java",
+      L"cd /d \"C:\\my work\" | java \"Hello World.java\"",
+      L"cd /d \"C:\\w\" |  Hello.java",
+      L"cd /d \"C:\\100%%\" | javac -g %X% \"a&b.java\"",
+      L"pushd \"\\\\srv\\share\\dir\" | javac A.java & popd",
+      L"cd /d \"C:\\XXXXXX~1\\\" | javac A.java",
+      L"cd /d \"C:\\w\" | C:\\JRGEN~1\\javac.exe A.java",
+      L"cd /d \"C:\\w\" | java Hello",
+      L"cd /d \"C:\\w\" | \"C:\\jdk 17\\bin\\JAVA.EXE\" -ea -jar App.JAR",
+      L"cd /d \"C:\\w\" | javaw -cp lib -jar \"My App.jar\"",
+      L"cd /d \"C:\\w\" | C:/jdk/java Hello",
+      L"cd /d \"C:\\w\" | java Hello.java",
+      L"cd /d \"C:\\w\" | java Hello.class",
+      L"cd /d \"C:\\w\" | javac Hello.class",
+      L"cd /d \"C:\\w\" | java chap01.Hello",
+      L"pushd \"\\\\srv\\share\" | java chap01.Hello & popd",
+      L"cd /d \"C:\\w\\misc\" | java Hello",
+      L"cd /d \"C:\\w\\chap01\" | java Hello",
+      L"cd /d \"C:\\w\" | javac -encoding UTF-8 J.java",
+      L"cd /d \"C:\\w\" | \"C:\\jdk\\bin\\javac.exe\" -encoding MS932 J.java",
+      L"cd /d \"C:\\w\" | javac -encoding EUC-JP J.java",
+      L"cd /d \"C:\\w\" | java J.java",
+      L"cd /d \"C:\\w\" | javac -encoding UTF-8 jp/Ex/Hello.java",
+      L"cd /d \"C:\\w\\other\" | javac Hello.java",
+      L"cd /d \"C:\\w\\chap01\" | javac Hello.java",
+      L"cd /d \"C:\\w\" | \"C:\\Program Files\\Java\\jdk-21\\bin\\javac.exe\" -g A.java",
+      L"cd /d \"C:\\w\" | C:\\jdk\\bin\\java.exe Hello",
+  };
+  ASSERT_EQ(std::size(drops), std::size(lines));
+  for (size_t i = 0; i < std::size(drops); ++i)
+    EXPECT_EQ(Compose(drops[i]), lines[i]) << "row " << i;
+}
+
+TEST(ScriptText, RefusalsNameWhatStopsThem) {
+  const std::wstring tooLong = L"C:\\" + std::wstring(256, L'x') + L"\\A.java";
+  const std::pair<Drop, const wchar_t*> refusals[] = {
+      {{1, L"java", L"NoFolder.java"}, L"「NoFolder.java」"},
+      {{1, L"java", tooLong.c_str()}, L"259 文字"},  // and no short form
+      {{1, L"java", L"C:\\M\u00FCller\\A.java"},
+       L"フォルダー「C:\\M\u00FCller」の文字 「\u00FC」(U+00FC)"},
+      {{1, L"java", L"C:\\w\\a\u00A5b.java"}, L"U+00A5"},  // a yen sign is never a backslash
+      {{1, L"java", L"C:\\w\\smile\U0001F600.java"}, L"U+1F600"},
+      {{1, L"C:\\J\u00FCrgen\\java.exe", L"C:\\w\\A.java", "", L"", L"", true},
+       L"ツールのコマンド"},
+  };
+  for (const auto& [drop, named] : refusals)
+    EXPECT_NE(Compose(drop).find(named), std::wstring::npos) << Utf8(Compose(drop));
+}
 
 struct ScriptTest : ::testing::Test {
   Scratch app{L"app"}, work{L"hostile"};
@@ -18,67 +152,31 @@ struct ScriptTest : ::testing::Test {
   plum::Outcome Write(int slot, const fs::path& dropped, const std::wstring& tool) {
     return plum::WriteSlotScript(slot, dropped, app.dir.wstring() + L"\\", tool);
   }
+  int Run(int slot) { return RunWait(L"cmd /c \"\"" + Bat(slot).wstring() + L"\" >nul 2>nul\""); }
 };
 
-TEST_F(ScriptTest, BytesAreCodePage932WithCrLf) {
-  const std::string banner = "@ECHO ------" + Sjis(L"コマンドを実行します") + "------\r\n";
-  struct {
-    int slot;
-    const wchar_t *tool, *dropped;
-    std::string line2, line5;
-  } cases[] = {
-      {2, L"javac", L"C:\\work\\src\\Hello.java", "cd /d \"C:\\work\\src\"", "javac Hello.java"},
-      {2, L"javac", L"D:\\Hello.java", "cd /d \"D:\\\"", "javac Hello.java"},
-      {1, L"java", L"C:\\my work\\Hello World.java", "cd /d \"C:\\my work\"",
-       "java \"Hello World.java\""},
-      {2, L"", L"C:\\w\\Hello.java", "cd /d \"C:\\w\"", " Hello.java"},
-      {2, L"javac", L"C:\\表\\ソース.java", Sjis(L"cd /d \"C:\\表\""),
-       "javac " + Sjis(L"ソース.java")},
-      {2, L"javac -g %X%", L"C:\\100%\\a&b.java", "cd /d \"C:\\100%%\"",
-       "javac -g %X% \"a&b.java\""},
-      // A network folder is entered with pushd and left with popd.
-      {2, L"javac", L"\\\\srv\\share\\dir\\A.java", "pushd \"\\\\srv\\share\\dir\"",
-       "javac A.java & popd"},
-      // The launcher takes a class by its name and a jar after -jar.
-      {1, L"java", L"C:\\w\\Hello.class", "cd /d \"C:\\w\"", "java Hello"},
-      {1, L"\"C:\\jdk 17\\bin\\JAVA.EXE\" -ea", L"C:\\w\\App.JAR", "cd /d \"C:\\w\"",
-       "\"C:\\jdk 17\\bin\\JAVA.EXE\" -ea -jar App.JAR"},
-      {1, L"javaw -cp lib", L"C:\\w\\My App.jar", "cd /d \"C:\\w\"",
-       "javaw -cp lib -jar \"My App.jar\""},
-      {1, L"C:/jdk/java", L"C:\\w\\Hello.Class", "cd /d \"C:\\w\"", "C:/jdk/java Hello"},
-      {1, L"java", L"C:\\w\\Hello.java", "cd /d \"C:\\w\"", "java Hello.java"},
-      {2, L"java", L"C:\\w\\Hello.class", "cd /d \"C:\\w\"", "java Hello.class"},
-      {1, L"javac", L"C:\\w\\Hello.class", "cd /d \"C:\\w\"", "javac Hello.class"},
-  };
-  for (const auto& c : cases) {
-    ASSERT_TRUE(Write(c.slot, c.dropped, c.tool).ok);
-    EXPECT_EQ(ReadFile(Bat(c.slot)), "cd\\\r\n" + c.line2 +
-                                         " & if errorlevel 1 goto :eof\r\ncls\r\n" + banner +
-                                         c.line5 + " & goto :eof\r\n")
-        << Utf8(c.dropped);
-  }
-  EXPECT_FALSE(fs::exists(Bat(0)));
-}
+// Code page 932 with CR LF, or, when refused, the old script as it was; a
+// script held open by its running cmd.exe is rewritten whole, and one that
+// cannot be is left whole.
+TEST_F(ScriptTest, WrittenWholeInTheConsoleCodePageOrNotAtAll) {
+  ASSERT_TRUE(Write(2, L"C:\\表\\ソース.java", L"javac").ok);
+  const std::string written = ReadFile(Bat(2));
+  EXPECT_EQ(written, Sjis(L"cd\\\r\ncd /d \"C:\\表\" & if errorlevel 1 goto :eof\r\ncls\r\n"
+                          L"@ECHO ------コマンドを実行します------\r\njavac ソース.java" +
+                          kEndLine + L" & goto :eof\r\n"));
+  const plum::Outcome refused = Write(2, L"NoFolder.java", L"javac");
+  EXPECT_FALSE(refused.ok);
+  EXPECT_NE(refused.message.find(Bat(2).wstring()), std::wstring::npos) << Utf8(refused.message);
+  EXPECT_EQ(ReadFile(Bat(2)), written);
 
-TEST_F(ScriptTest, RefusalLeavesTheOldScriptAndNoHalfWrittenFile) {
-  ASSERT_TRUE(Write(1, L"C:\\w\\Good.java", L"java").ok);
-  const std::string good = ReadFile(Bat(1));
-  struct {
-    std::wstring dropped, named;
-  } cases[] = {
-      {L"NoFolder.java", L"NoFolder.java"},
-      {L"C:\\" + std::wstring(256, L'x') + L"\\A.java", L"259 文字"},  // too long, no short form
-      {L"C:\\w\\M\u00FCller.java", L"U+00FC"},
-      {L"C:\\w\\a\u00A5b.java", L"U+00A5"},  // a yen sign is never a backslash
-      {L"C:\\w\\smile\U0001F600.java", L"U+1F600"},
-  };
-  for (const auto& c : cases) {
-    const plum::Outcome out = Write(1, c.dropped, L"java");
-    EXPECT_FALSE(out.ok);
-    EXPECT_NE(out.message.find(c.named), std::wstring::npos) << Utf8(out.message);
-    EXPECT_NE(out.message.find(Bat(1).wstring()), std::wstring::npos) << Utf8(out.message);
+  for (const DWORD sharing : {DWORD{FILE_SHARE_READ | FILE_SHARE_WRITE}, DWORD{FILE_SHARE_READ}}) {
+    WriteFile(Bat(2), written);
+    const HANDLE held =
+        CreateFileW(Bat(2).c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, 0, nullptr);
+    const DWORD error = plum::ReplaceFileContents(Bat(2), "short");
+    CloseHandle(held);
+    EXPECT_EQ(ReadFile(Bat(2)), error ? written : "short") << sharing;
   }
-  EXPECT_EQ(ReadFile(Bat(1)), good);
   EXPECT_EQ(std::distance(fs::directory_iterator(app.dir), {}), 1);
 }
 
@@ -111,7 +209,7 @@ TEST_F(ScriptTest, HostileNamesRunAsOneArgumentInTheirFolder) {
       WriteFile(folder / n[1], "class X {}");
       PlaceTool(folder / L"canary.exe");
       ASSERT_TRUE(Write(1, folder / n[1], PlaceTool(tools / n[2] / L"javac.exe")).ok) << Utf8(n[1]);
-      EXPECT_EQ(RunWait(L"cmd /c \"\"" + Bat(1).wstring() + L"\" >nul\""), 0);
+      EXPECT_EQ(Run(1), 0);
       const std::vector<ToolRun> all = ToolRuns(log);
       ASSERT_EQ(all.size(), ++runs) << Utf8(folder / n[1]) << " " << Utf8(n[2]);
       EXPECT_EQ(all.back().program, L"javac.exe");
@@ -123,38 +221,74 @@ TEST_F(ScriptTest, HostileNamesRunAsOneArgumentInTheirFolder) {
   fs::create_directories(work.dir / L"gone");
   ASSERT_TRUE(Write(1, work.dir / L"gone" / L"A.java", tools / L"bin" / L"javac.exe").ok);
   fs::remove(work.dir / L"gone");
-  RunWait(L"cmd /c \"\"" + Bat(1).wstring() + L"\" >nul 2>nul\"");
+  Run(1);
   EXPECT_EQ(ToolRuns(log).size(), runs);
 }
 
 // The machine's JDK, its Linux tools linked under names ending in .exe
-// (tests/wine-session.sh): what is compiled on slot 2 runs on slot 1 as a
-// class, as a jar and as a source. Wine does not wait for a Linux tool, and
-// its output stays in the terminal: the file the program writes tells.
-TEST_F(ScriptTest, TheRealJdkRunsAClassAJarAndASourceOnTheLauncherSlot) {
+// (tests/wine-session.sh). Wine does not wait for a Linux tool, and its
+// output stays in the terminal: the files the programs write tell.
+TEST_F(ScriptTest, TheRealJdkCompilesAndRunsWhatLearnersDrop) {
   const fs::path jdk = fs::path(_wgetenv(L"PLUM_TEST_TOOLS")) / L"jdk 17", src = work.dir;
-  WriteFile(src / L"Hello.java",
-            "public class Hello { public static void main(String[] a) throws Exception {"
-            " java.nio.file.Files.writeString(java.nio.file.Path.of(\"ran.txt\"), \"ran\"); } }");
-  const auto made = [](const fs::path& file) {  // and written
-    return WaitFor([&] { return fs::exists(file) && (Sleep(500), fs::file_size(file)); }, 60000);
+  const fs::path javac = jdk / L"bin" / L"javac.exe", java = jdk / L"bin" / L"java.exe";
+  const std::string main =
+      "public static void main(String[] a) throws Exception {"
+      " java.nio.file.Files.writeString(java.nio.file.Path.of(\"ran.txt\"), ";
+  const auto run = [&](int slot, const std::wstring& tool, const fs::path& file,
+                       const fs::path& result) {
+    fs::remove(result);
+    ASSERT_TRUE(Write(slot, file, tool).ok);
+    Run(slot);
+    const bool written =
+        WaitFor([&] { return fs::exists(result) && fs::file_size(result); }, 60000);
+    Sleep(500);  // and closed
+    EXPECT_TRUE(written) << Utf8(file);
   };
-  const auto run = [&](int slot, const wchar_t* tool, const wchar_t* name, const wchar_t* result) {
-    fs::remove(src / result);
-    ASSERT_TRUE(Write(slot, src / name, jdk / tool).ok);
-    RunWait(L"cmd /c \"\"" + Bat(slot).wstring() + L"\" >nul\"");
-    EXPECT_TRUE(made(src / result)) << Utf8(name);
-  };
-  run(2, L"javac.exe", L"Hello.java", L"Hello.class");
-  run(1, L"java.exe", L"Hello.class", L"ran.txt");
+  WriteFile(src / L"Hello.java", "public class Hello { " + main + "\"ran\"); } }");
+  run(2, javac, src / L"Hello.java", src / L"Hello.class");
+  run(1, java, src / L"Hello.class", src / L"ran.txt");
   SetCurrentDirectoryW(src.c_str());  // the jar tool takes Linux paths: relative ones
-  const Process jar = Spawn(Line({jdk / L"jar.exe", L"cfe", L"App.jar", L"Hello", L"Hello.class"}));
+  const Process jar =
+      Spawn(Line({jdk / L"bin" / L"jar.exe", L"cfe", L"App.jar", L"Hello", L"Hello.class"}));
   SetCurrentDirectoryW(Here().c_str());
-  ASSERT_TRUE(made(src / L"App.jar"));
+  ASSERT_TRUE(WaitFor([&] { return fs::exists(src / L"App.jar"); }, 60000));
+  Sleep(500);
   fs::remove(src / L"Hello.class");
-  run(1, L"java.exe", L"App.jar", L"ran.txt");
-  run(1, L"java.exe", L"Hello.java", L"ran.txt");
+  run(1, java, src / L"App.jar", src / L"ran.txt");
+  run(1, java, src / L"Hello.java", src / L"ran.txt");
   EXPECT_FALSE(fs::exists(src / L"Hello.class"));  // the source ran as it is
+
+  // Japanese text saved in UTF-8 and in Shift-JIS, whichever the JDK reads by default.
+  for (const wchar_t* encoding : {L"MS932", L"UTF-8"}) {
+    SetEnvironmentVariableW(L"JAVA_TOOL_OPTIONS",
+                            (std::wstring(L"-Dfile.encoding=") + encoding).c_str());
+    const std::wstring source = L"public class J { // 日本語\n" +
+                                std::wstring(main.begin(), main.end()) + L"\"日本語\"); } }";
+    for (const std::string& bytes : {Utf8(source), Sjis(source)}) {
+      WriteFile(src / L"J.java", bytes);
+      run(2, javac, src / L"J.java", src / L"J.class");
+      run(1, java, src / L"J.class", src / L"ran.txt");
+      EXPECT_EQ(ReadFile(src / L"ran.txt"), Utf8(L"日本語")) << Utf8(encoding);
+    }
+  }
+  SetEnvironmentVariableW(L"JAVA_TOOL_OPTIONS", nullptr);
+
+  // A class of a package compiles with the package's other class and runs
+  // by its full name, both from the package's root.
+  fs::create_directories(src / L"chap01");
+  WriteFile(src / L"chap01" / L"Greeting.java",
+            "package chap01; class Greeting { static String text() { return \"pkg\"; } }");
+  WriteFile(
+      src / L"chap01" / L"Hello.java",
+      "/* chapter 1 */\npackage chap01;\npublic class Hello { " + main + "Greeting.text()); } }");
+  run(2, javac, src / L"chap01" / L"Hello.java", src / L"chap01" / L"Hello.class");
+  run(1, java, src / L"chap01" / L"Hello.class", src / L"ran.txt");
+  EXPECT_EQ(ReadFile(src / L"ran.txt"), "pkg");
+
+  // A bare javac with no javac on PATH: the JDK that JAVA_HOME names.
+  SetEnvironmentVariableW(L"JAVA_HOME", jdk.c_str());
+  run(2, L"javac", src / L"Hello.java", src / L"Hello.class");
+  SetEnvironmentVariableW(L"JAVA_HOME", nullptr);
 }
 
 }  // namespace

@@ -30,11 +30,11 @@ export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;comdlg32,comctl32
 [ -f "$WINEPREFIX/system.reg" ] || { wineboot -i &&
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f && wineserver -w; } >/dev/null 2>&1
 # The GUI tests run xdotool via sh.exe: Wine starts a Linux program so named but does not wait.
-mkdir -p "$build/drive_d" "$build/share" "$build/test_tools/jdk 17" "$WINEPREFIX/dosdevices/unc/plum"
+mkdir -p "$build/drive_d" "$build/share" "$build/test_tools/jdk 17/bin" "$WINEPREFIX/dosdevices/unc/plum"
 ln -sfn "$build/drive_d" "$WINEPREFIX/dosdevices/d:" && ln -sfn "$(command -v sh)" "$build/test_tools/sh.exe"
 ln -sfn "$build/share" "$WINEPREFIX/dosdevices/unc/plum/share"  # \\plum\share
 for tool in java javac jar; do  # the machine's JDK
-  ln -sfn "$(readlink -f "$(command -v $tool)")" "$build/test_tools/jdk 17/$tool.exe"
+  ln -sfn "$(readlink -f "$(command -v $tool)")" "$build/test_tools/jdk 17/bin/$tool.exe"
 done
 export PLUM_TEST_TOOLS="Z:${build//\//\\}\\test_tools"
 [ "$dpi" = 0 ] || { base=$WINEPREFIX && export WINEPREFIX=$build/wineprefix-dpi$dpi PLUM_TEST_DPI=$dpi; }

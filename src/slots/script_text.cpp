@@ -21,9 +21,15 @@ constexpr wchar_t kStopUnlessEntered[] = L" & if errorlevel 1 goto :eof";
 // line before it runs it and reads the next line only afterwards, from the
 // offset where it left off: a script replaced while its tool still runs (a
 // second drop on the same slot) would otherwise have the old cmd.exe go on
-// reading the new text from the middle. "goto :eof" keeps the tool's exit
-// code ("exit /b" does not under Wine).
+// reading the new text from the middle.
 constexpr wchar_t kEndOfBatch[] = L" & goto :eof";
+// The line that tells that the tool has ended, and its exit code, in the
+// banner's style. "call" expands %errorlevel% when it runs, after the tool
+// (the script's doubled % reads as one); the "@" keeps cmd.exe from echoing
+// the echo command once more. The batch's own exit code then tells only
+// whether the tool failed.
+constexpr wchar_t kEndLine[] =
+    L" & call @echo ------コマンドが終了しました (終了コード %%errorlevel%%)------";
 
 std::wstring DoublePercents(std::wstring_view text) {
   std::wstring out;
@@ -211,7 +217,7 @@ ScriptText ComposeSlotScript(const SlotRun& run, const PathFacts& facts) {
   s += (network ? L"pushd \"" : L"cd /d \"") + *folder + L"\"" + kStopUnlessEntered + L"\r\n";
   s += L"cls\r\n";
   s += std::wstring(kBanner) + L"\r\n";
-  s += *tool + arguments + (network ? L" & popd" : L"") + kEndOfBatch + L"\r\n";
+  s += *tool + arguments + kEndLine + (network ? L" & popd" : L"") + kEndOfBatch + L"\r\n";
   return {s, {}};
 }
 

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "common/file_replace.h"
+#include "common/handles.h"
 #include "common/paths.h"
 #include "common/text.h"
 #include "slots/jdk_tools.h"
@@ -20,6 +21,22 @@ bool NamesFile(const std::wstring& path) {
 // backslash).
 std::wstring ShortFolderOf(const std::wstring& folder) {
   return ShortPathOf(folder.size() == 2 && folder[1] == L':' ? folder + L"\\" : folder);
+}
+
+// The first bytes of the file `path` (a source or class file is read whole);
+// none when it cannot be read: the plan then takes the file as plain text.
+std::string ReadHead(const std::wstring& path) {
+  constexpr DWORD kMost = 4 << 20;
+  FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file) return {};
+  const DWORD size = GetFileSize(file.get(), nullptr);
+  std::string bytes(size == INVALID_FILE_SIZE || size > kMost ? kMost : size, '\0');
+  DWORD read = 0;
+  if (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr))
+    return {};
+  bytes.resize(read);
+  return bytes;
 }
 
 }  // namespace
@@ -40,19 +57,19 @@ Outcome WriteSlotScript(int slot, const std::wstring& droppedPath, const std::ws
   std::wstring refusal;
   if (!SplitDroppedPath(droppedPath, &dropped, &refusal)) return {false, cannotWrite + refusal};
 
-  SlotRun run;
-  run.folder = dropped.folder;
-  run.name = dropped.name;
-  run.tool = toolCommand;
-  run.toolNamesFile = NamesFile(toolCommand);
-  run.arguments = ToolArguments(slot, ProgramName(toolCommand, run.toolNamesFile), dropped.name);
+  DropFacts drop;
+  drop.toolNamesFile = NamesFile(toolCommand);
+  drop.ansiCodePage = GetACP();
+  if (ReadsContents(slot, ProgramName(toolCommand, drop.toolNamesFile), dropped.name))
+    drop.contents = ReadHead(droppedPath);
+  const SlotRun run = PlanSlotRun(slot, dropped, toolCommand, drop);
 
   PathFacts facts;
   facts.codePage = GetOEMCP();
   if (!FolderFitsAsItStands(run.folder, facts.codePage))
     facts.shortFolder = ShortFolderOf(run.folder);
-  if (run.toolNamesFile && !EncodeText(toolCommand, facts.codePage).ok())
-    facts.shortTool = ShortPathOf(toolCommand);
+  if (run.toolNamesFile && !EncodeText(run.tool, facts.codePage).ok())
+    facts.shortTool = ShortPathOf(run.tool);
   const ScriptText script = ComposeSlotScript(run, facts);
   if (!script.ok()) return {false, cannotWrite + script.refusal};
 
