@@ -238,12 +238,25 @@ bool MainForm::Run(int slot) {
   return Tell(RunSlot(slot, appFolder_, settings_->ToolCommand(slot), activationTitle_));
 }
 
+// Deliberate: a re-run follows the file as it is now (a source first saved
+// in ASCII may have been given Japanese text since): the script is written
+// afresh from the slot's last drop in this run, with that drop's tool
+// command. Should that fail, the script written at the drop runs as it is,
+// as it does for a slot with no drop in this run.
+void MainForm::Rerun(int slot) {
+  const SlotDrop& last = lastDrop_[slot];
+  if (!last.path.empty()) WriteSlotScript(slot, last.path, appFolder_, last.tool);
+  Run(slot);
+}
+
 void MainForm::HandleDrop(int slot) {
   const std::wstring path = droppedPath_[slot];
-  if (!Tell(WriteSlotScript(slot, path, appFolder_, settings_->ToolCommand(slot))) || !Run(slot))
-    return;
-  TTTOOLINFOW tool = SlotTool(hwnd_, Slot(slot), path.c_str());
-  SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+  const std::wstring tool = settings_->ToolCommand(slot);
+  if (!Tell(WriteSlotScript(slot, path, appFolder_, tool))) return;
+  lastDrop_[slot] = {path, tool};
+  if (!Run(slot)) return;
+  TTTOOLINFOW tip = SlotTool(hwnd_, Slot(slot), path.c_str());
+  SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tip));
 }
 
 LRESULT MainForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -265,7 +278,7 @@ LRESULT MainForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND: {
       const int id = LOWORD(wParam);
       if (id >= IDC_RUN0 && id < IDC_RUN0 + kSlotCount) {
-        if (IsDoubleClick(id - IDC_RUN0, HIWORD(wParam))) Run(id - IDC_RUN0);
+        if (IsDoubleClick(id - IDC_RUN0, HIWORD(wParam))) Rerun(id - IDC_RUN0);
         return 0;
       }
       switch (id) {

@@ -44,6 +44,7 @@ class MainForm final : public FormWindow {
   void ApplyAlwaysInFront(bool inFront);
   void HandleDrop(int slot);
   bool Run(int slot);
+  void Rerun(int slot);
   bool IsDoubleClick(int slot, WORD notification);
   bool Tell(const Outcome& outcome);
   HWND Slot(int slot) const;
@@ -55,6 +56,12 @@ class MainForm final : public FormWindow {
   std::wstring activationTitle_;
   std::array<BitmapHandle, kSlotCount> pictures_;
   std::array<std::wstring, kSlotCount> droppedPath_;
+  // The last drop each slot's script was written for in this run: the path
+  // and the tool command then.
+  struct SlotDrop {
+    std::wstring path, tool;
+  };
+  std::array<SlotDrop, kSlotCount> lastDrop_;
   std::array<ComRef<SlotDropTarget>, kSlotCount> dropTargets_;
   HWND tooltip_ = nullptr;
   HFONT tooltipSystemFont_ = nullptr;  // the tooltip window's own
