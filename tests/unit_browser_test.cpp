@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "browser/html_handler.h"
+#include "common/registry.h"
 #include "support.h"
 
 #include <shellapi.h>

@@ -10,15 +10,6 @@
 
 namespace plum {
 
-// The string stored in a registry value, or empty when the key cannot be
-// opened or the value cannot be read. Read through the ANSI functions, so
-// the key, the value name and the text pass through the ANSI code page; a
-// value longer than 1023 bytes in that code page reads as empty. Values of
-// type REG_EXPAND_SZ come back with their %NAME% variables expanded; values
-// that are not text read as empty.
-std::wstring ReadRegistryString(HKEY root, const std::wstring& subKey,
-                                const std::wstring& valueName);
-
 // The help documents, from the program's folder (which ends in a backslash).
 std::wstring ProgramHelpPath(const std::wstring& appFolder);  // "help.html"
 std::wstring LibraryHelpPath(const std::wstring& appFolder);  // "help/index.html"

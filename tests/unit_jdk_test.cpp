@@ -1,0 +1,99 @@
+// A JDK tool off the PATH: JAVA_HOME first, then the JDKs that installers register in either
+// registry view, newest first, each only when its bin folder has the tool; the PATH search.
+#include <gtest/gtest.h>
+
+#include "slots/jdk_finder.h"
+#include "support.h"
+
+using namespace t;
+
+namespace {
+
+fs::path Jdk(const fs::path& home, std::initializer_list<const wchar_t*> tools) {
+  fs::create_directories(home / L"bin");
+  for (const wchar_t* tool : tools) WriteFile(home / L"bin" / (tool + std::wstring(L".exe")), "");
+  return home;
+}
+
+struct Registration {  // a JDK as an installer registers it under HKLM, in one registry view
+  REGSAM view;
+  const wchar_t *key, *version, *below, *value;
+  DWORD type = REG_SZ;
+};
+
+struct Registered {  // a Registration made, and removed at the end of its scope
+  Registered(const Registration& r, const std::wstring& home) : r(r) {
+    HKEY created = nullptr;
+    RegCreateKeyExW(HKEY_LOCAL_MACHINE, (std::wstring(r.key) + L"\\" + r.version + r.below).c_str(),
+                    0, nullptr, 0, KEY_ALL_ACCESS | r.view, nullptr, &created, nullptr);
+    RegSetValueExW(created, r.value, 0, r.type, reinterpret_cast<const BYTE*>(home.c_str()),
+                   static_cast<DWORD>((home.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(created);
+  }
+  ~Registered() {
+    HKEY parent = nullptr;
+    RegOpenKeyExW(HKEY_LOCAL_MACHINE, r.key, 0, KEY_ALL_ACCESS | r.view, &parent);
+    RegDeleteTreeW(parent, r.version);
+    RegCloseKey(parent);
+  }
+  Registration r;
+};
+
+constexpr REGSAM k64 = KEY_WOW64_64KEY, k32 = KEY_WOW64_32KEY;
+
+}  // namespace
+
+TEST(Jdk, VersionOrder) {
+  const wchar_t* newerOlder[][2] = {{L"17", L"1.8.0_392"},       {L"17.0.9", L"17"},
+                                    {L"17.0.10", L"17.0.9.9"},   {L"21.0.1+12", L"17.0.9"},
+                                    {L"1.8.0_392", L"1.8.0_45"}, {L"1.8.0_392", L"8.0.302.8"},
+                                    {L"zulu-17", L"zulu-8"},     {L"zulu-21", L"17.0.9.9"}};
+  for (const auto& [newer, older] : newerOlder) {
+    EXPECT_TRUE(plum::NewerJdkVersion(newer, older) && !plum::NewerJdkVersion(older, newer))
+        << Utf8(newer) << " " << Utf8(older);
+  }
+}
+
+TEST(Jdk, JavaHomeThenRegisteredNewestFirst) {
+  ASSERT_FALSE(plum::FoundOnPath(L"javac"));
+  Scratch s(L"jdks");
+  const fs::path old = Jdk(s.dir / L"jdk1.8.0_392", {L"javac", L"appletviewer"});
+  const fs::path jdk17 = Jdk(s.dir / L"jdk-17", {L"javac"}), jre = Jdk(s.dir / L"jre", {L"java"});
+  const auto javac = [](const fs::path& home) { return (home / L"bin\\javac.exe").wstring(); };
+  const Registration rows[] = {
+      {k64, L"SOFTWARE\\JavaSoft\\Java Development Kit", L"1.8.0_392", L"", L"JavaHome"},
+      {k32, L"SOFTWARE\\JavaSoft\\JDK", L"17.0.9", L"", L"JavaHome", REG_EXPAND_SZ},
+      {k64, L"SOFTWARE\\Eclipse Adoptium\\JDK", L"17.0.9.9", L"\\hotspot\\MSI", L"Path"},
+      {k32, L"SOFTWARE\\Microsoft\\JDK", L"17.0.9.8", L"\\hotspot\\MSI", L"Path"},
+      {k32, L"SOFTWARE\\Azul Systems\\Zulu", L"zulu-17", L"", L"InstallationPath"}};
+  SetEnvironmentVariableW(L"PLUM_JDKS", s.dir.c_str());
+  for (const Registration& r : rows) {  // each with a trailing backslash, as some write it
+    const std::wstring home = r.type == REG_SZ ? jdk17.wstring() : L"%PLUM_JDKS%\\jdk-17";
+    const Registered one(r, home + L"\\");
+    EXPECT_EQ(plum::FindInstalledJdkProgram(L"javac"), javac(jdk17)) << Utf8(r.key);
+  }
+  const Registered older({k64, rows[0].key, L"1.8.0_392", L"", L"JavaHome"}, old);
+  const Registered newer({k32, rows[1].key, L"17", L"", L"JavaHome"}, jdk17);
+  const Registered newest({k64, rows[1].key, L"21", L"", L"JavaHome"}, jre);  // a JRE: no javac
+  EXPECT_EQ(plum::FindInstalledJdkProgram(L"javac"), javac(jdk17));
+  EXPECT_EQ(plum::FindInstalledJdkProgram(L"appletviewer"),
+            (old / L"bin\\appletviewer.exe").wstring());
+  EXPECT_EQ(plum::FindInstalledJdkProgram(L"jshell"), L"");
+  SetEnvironmentVariableW(L"JAVA_HOME", old.c_str());
+  EXPECT_EQ(plum::FindInstalledJdkProgram(L"javac"), javac(old));
+  SetEnvironmentVariableW(L"JAVA_HOME", nullptr);
+}
+
+TEST(Jdk, FoundOnPathWithPathExt) {
+  Scratch s(L"path");
+  for (const wchar_t* file : {L"plumtool.exe", L"plumbatch.cmd"}) WriteFile(s.dir / file, "");
+  EXPECT_TRUE(plum::FoundOnPath(L"cmd"));
+  EXPECT_FALSE(plum::FoundOnPath(L"plumtool"));
+  wchar_t path[32767] = {};
+  GetEnvironmentVariableW(L"PATH", path, 32767);
+  SetEnvironmentVariableW(L"PATH", (path + (L";" + s.dir.wstring())).c_str());
+  for (const wchar_t* name : {L"plumtool", L"plumtool.exe", L"plumbatch"})
+    EXPECT_TRUE(plum::FoundOnPath(name)) << Utf8(name);
+  EXPECT_FALSE(plum::FoundOnPath(L"plum_nowhere"));
+  SetEnvironmentVariableW(L"PATH", path);
+}
