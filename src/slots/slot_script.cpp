@@ -6,6 +6,7 @@
 #include "common/handles.h"
 #include "common/paths.h"
 #include "common/text.h"
+#include "slots/jdk_finder.h"
 #include "slots/jdk_tools.h"
 #include "slots/script_text.h"
 
@@ -60,8 +61,12 @@ Outcome WriteSlotScript(int slot, const std::wstring& droppedPath, const std::ws
   DropFacts drop;
   drop.toolNamesFile = NamesFile(toolCommand);
   drop.ansiCodePage = GetACP();
-  if (ReadsContents(slot, ProgramName(toolCommand, drop.toolNamesFile), dropped.name))
-    drop.contents = ReadHead(droppedPath);
+  const std::wstring_view program = ProgramName(toolCommand, drop.toolNamesFile);
+  if (ReadsContents(slot, program, dropped.name)) drop.contents = ReadHead(droppedPath);
+  // A bare command that the PATH does not reach: a JDK installed off it.
+  const std::optional<BareCommand> bare = SplitBareCommand(toolCommand);
+  if (bare && !drop.toolNamesFile && !FoundOnPath(bare->program))
+    drop.foundProgram = FindInstalledJdkProgram(std::wstring(program));
   const SlotRun run = PlanSlotRun(slot, dropped, toolCommand, drop);
 
   PathFacts facts;
