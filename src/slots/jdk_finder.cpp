@@ -123,15 +123,17 @@ bool FoundOnPath(const std::wstring& program) {
 std::wstring FindInstalledJdkProgram(const std::wstring& program) {
   std::wstring found = ProgramIn(EnvironmentValue(L"JAVA_HOME"), program);
   if (!found.empty()) return found;
-  std::vector<Jdk> jdks = RegisteredJdks();
-  std::stable_sort(jdks.begin(), jdks.end(), [](const Jdk& a, const Jdk& b) {
-    return NewerJdkVersion(a.version, b.version);
-  });
-  for (const Jdk& jdk : jdks) {
-    found = ProgramIn(jdk.home, program);
-    if (!found.empty()) return found;
+  // The newest JDK that has the program; of two of one version, the first
+  // registered.
+  std::wstring newest;
+  for (const Jdk& jdk : RegisteredJdks()) {
+    if (!found.empty() && !NewerJdkVersion(jdk.version, newest)) continue;
+    std::wstring path = ProgramIn(jdk.home, program);
+    if (path.empty()) continue;
+    found = std::move(path);
+    newest = jdk.version;
   }
-  return {};
+  return found;
 }
 
 bool NewerJdkVersion(const std::wstring& a, const std::wstring& b) {

@@ -1,7 +1,5 @@
 #include "slots/jdk_tools.h"
 
-#include <vector>
-
 #include "common/text.h"
 
 namespace plum {
@@ -150,36 +148,43 @@ std::wstring PackageOfSource(std::string_view bytes, UINT ansiCodePage) {
 }
 
 std::wstring ClassNameOf(std::string_view bytes) {
-  size_t at = 10;  // magic, minor and major version, constant count
   const auto u2 = [&bytes](size_t i) {
     return i + 2 <= bytes.size() ? static_cast<unsigned>(static_cast<unsigned char>(bytes[i]) << 8 |
                                                          static_cast<unsigned char>(bytes[i + 1]))
                                  : 0u;
   };
-  if (bytes.substr(0, 4) != "\xCA\xFE\xBA\xBE" || bytes.size() < at) return {};
+  if (bytes.substr(0, 4) != "\xCA\xFE\xBA\xBE") return {};
   const unsigned count = u2(8);
-  std::vector<size_t> entry(count, 0);  // where each constant starts
-  for (unsigned i = 1; i < count; ++i) {
-    if (at >= bytes.size()) return {};
-    entry[i] = at;
-    // The size of each kind of constant after its tag; Long and Double take two entries.
-    static constexpr unsigned char kSizes[] = {0, 0, 0, 4, 4, 8, 8, 2, 2, 4, 4,
-                                               4, 4, 0, 0, 3, 2, 4, 4, 2, 2};
-    const auto tag = static_cast<unsigned char>(bytes[at]);
-    if (tag == 1) {
-      at += 3 + u2(at + 1);
-    } else if (tag < sizeof kSizes && kSizes[tag]) {
-      at += 1 + kSizes[tag];
-      if (tag == 5 || tag == 6) ++i;
-    } else {
-      return {};
+  // Where constant `wanted` starts (`count`: where the constants end), past
+  // the magic number, the versions and the count; 0 when the bytes end first.
+  const auto constant = [&](unsigned wanted) -> size_t {
+    size_t at = 10;
+    for (unsigned i = 1; i < wanted; ++i) {
+      // The size of each kind of constant after its tag; Long and Double take
+      // two entries.
+      static constexpr unsigned char kSizes[] = {0, 0, 0, 4, 4, 8, 8, 2, 2, 4, 4,
+                                                 4, 4, 0, 0, 3, 2, 4, 4, 2, 2};
+      if (at >= bytes.size()) return 0;
+      const auto tag = static_cast<unsigned char>(bytes[at]);
+      if (tag == 1) {
+        at += 3 + u2(at + 1);
+      } else if (tag < sizeof kSizes && kSizes[tag]) {
+        at += 1 + kSizes[tag];
+        if (tag == 5 || tag == 6) ++i;
+      } else {
+        return 0;
+      }
     }
-  }
-  const unsigned self = u2(at + 2);  // after the access flags
-  if (self == 0 || self >= count || bytes[entry[self]] != 7) return {};
-  const unsigned name = u2(entry[self] + 1);
-  if (name == 0 || name >= count || bytes[entry[name]] != 1) return {};
-  return DecodeModifiedUtf8(bytes.substr(entry[name] + 3, u2(entry[name] + 1)));
+    return at < bytes.size() ? at : 0;
+  };
+  const size_t end = constant(count);
+  const unsigned self = end ? u2(end + 2) : 0;  // after the access flags
+  const size_t classEntry = self && self < count ? constant(self) : 0;
+  if (!classEntry || bytes[classEntry] != 7) return {};
+  const unsigned name = u2(classEntry + 1);
+  const size_t nameEntry = name && name < count ? constant(name) : 0;
+  if (!nameEntry || bytes[nameEntry] != 1) return {};
+  return DecodeModifiedUtf8(bytes.substr(nameEntry + 3, u2(nameEntry + 1)));
 }
 
 std::optional<std::wstring> PackageRoot(std::wstring_view folder, std::wstring_view package) {
@@ -204,33 +209,28 @@ SlotRun PlanSlotRun(int slot, const DroppedPath& dropped, const std::wstring& to
   SlotRun run;
   run.folder = dropped.folder;
   run.name = dropped.name;
+  run.argument = dropped.name;
   run.tool = tool;
   run.toolNamesFile = facts.toolNamesFile;
   const std::optional<BareCommand> bare = SplitBareCommand(tool);
   if (!facts.foundProgram.empty() && bare && !facts.toolNamesFile) {
     run.tool = facts.foundProgram;
     run.toolNamesFile = true;
-    run.toolOptions = bare->options;
+    if (!bare->options.empty()) run.options = bare->options + L" ";
   }
   const std::wstring_view program = ProgramName(tool, facts.toolNamesFile);
   const std::wstring& name = dropped.name;
+  std::optional<std::wstring> root;
   if (slot == kLauncherSlot && IsLauncher(program)) {
     // Deliberate: the launcher runs a class by its name and a jar after
     // -jar; a source file (run directly by JDK 11 and later) goes as it is.
     // A class in a package runs by its full name from the package's root.
-    if (EndsWithNoCase(name, L".jar")) {
-      run.arguments = {L"-jar", name};
-      return run;
-    }
+    if (EndsWithNoCase(name, L".jar")) run.options += L"-jar ";
     if (EndsWithNoCase(name, L".class")) {
       const std::wstring self = ClassNameOf(facts.contents);
       const size_t slash = self.find_last_of(L'/');
-      const std::optional<std::wstring> root =
-          slash == std::wstring::npos ? std::nullopt
-                                      : PackageRoot(dropped.folder, self.substr(0, slash));
-      if (root) run.folder = *root;
-      run.arguments = {root ? DottedName(self) : name.substr(0, name.size() - 6)};
-      return run;
+      if (slash != std::wstring::npos) root = PackageRoot(dropped.folder, self.substr(0, slash));
+      run.argument = root ? DottedName(self) : name.substr(0, name.size() - 6);
     }
   }
   if (slot == kCompilerSlot && EqualNoCase(program, L"javac") && EndsWithNoCase(name, L".java")) {
@@ -242,21 +242,19 @@ SlotRun PlanSlotRun(int slot, const DroppedPath& dropped, const std::wstring& to
     // the package's other classes.
     const SourceBytes kind = ClassifySource(facts.contents);
     if (kind != SourceBytes::kAscii && !HasOption(tool, L"-encoding"))
-      run.arguments = {L"-encoding", kind == SourceBytes::kUtf8
-                                         ? std::wstring(L"UTF-8")
-                                         : JavaEncodingName(facts.ansiCodePage)};
+      run.options += L"-encoding " +
+                     (kind == SourceBytes::kUtf8 ? std::wstring(L"UTF-8")
+                                                 : JavaEncodingName(facts.ansiCodePage)) +
+                     L" ";
     const std::wstring package = PackageOfSource(facts.contents, facts.ansiCodePage);
-    const std::optional<std::wstring> root =
-        package.empty() ? std::nullopt : PackageRoot(dropped.folder, package);
+    if (!package.empty()) root = PackageRoot(dropped.folder, package);
     if (root) {
-      run.folder = *root;
-      run.arguments.push_back(dropped.folder.substr(root->size() + 1) + L"\\" + name);
-      for (wchar_t& c : run.arguments.back())
+      run.argument = dropped.folder.substr(root->size() + 1) + L"/" + name;
+      for (wchar_t& c : run.argument)
         if (c == L'\\') c = L'/';
-      return run;
     }
   }
-  run.arguments.push_back(name);
+  if (root) run.folder = *root;
   return run;
 }
 

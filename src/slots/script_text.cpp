@@ -184,15 +184,11 @@ ScriptText ComposeSlotScript(const SlotRun& run, const PathFacts& facts) {
   if (!folder) return {{}, Refusal(L"フォルダー", run.folder, Unrepresentable(obstacle, codePage))};
 
   // The name is never shortened: the tools need its real name and extension.
-  std::wstring arguments;
-  for (const std::wstring& word : run.arguments) {
-    const std::wstring argument = ScriptArgument(word);
-    arguments += L" " + argument;
-    if (!Representable(argument, codePage, &obstacle))
-      return {{},
-              Refusal(L"ファイル名", run.name, Unrepresentable(obstacle, codePage),
-                      L"名前を変えてからドロップしてください。")};
-  }
+  const std::wstring argument = ScriptArgument(run.argument);
+  if (!Representable(argument, codePage, &obstacle))
+    return {{},
+            Refusal(L"ファイル名", run.name, Unrepresentable(obstacle, codePage),
+                    L"名前を変えてからドロップしてください。")};
 
   std::optional<PathForm> shortTool;
   if (!facts.shortTool.empty())
@@ -200,12 +196,11 @@ ScriptText ComposeSlotScript(const SlotRun& run, const PathFacts& facts) {
   std::optional<std::wstring> tool =
       AsItStandsOrShort({run.tool, ScriptToolCommand(run.tool, run.toolNamesFile)}, shortTool,
                         std::wstring::npos, codePage, &obstacle);
-  if (tool && !run.toolOptions.empty()) *tool += L" " + run.toolOptions;
+  if (tool) *tool += L" " + run.options;
   if (!tool || !Representable(*tool, codePage, &obstacle))
     return {{},
-            Refusal(L"ツールのコマンド",
-                    run.tool + (run.toolOptions.empty() ? L"" : L" ") + run.toolOptions,
-                    Unrepresentable(obstacle, codePage), L"設定を見直してください。")};
+            Refusal(L"ツールのコマンド", run.tool, Unrepresentable(obstacle, codePage),
+                    L"設定を見直してください。")};
 
   // Deliberate: a network folder (\\server\share) is entered with pushd,
   // which lends it a drive letter, and left with popd: Windows' cmd.exe
@@ -217,7 +212,7 @@ ScriptText ComposeSlotScript(const SlotRun& run, const PathFacts& facts) {
   s += (network ? L"pushd \"" : L"cd /d \"") + *folder + L"\"" + kStopUnlessEntered + L"\r\n";
   s += L"cls\r\n";
   s += std::wstring(kBanner) + L"\r\n";
-  s += *tool + arguments + kEndLine + (network ? L" & popd" : L"") + kEndOfBatch + L"\r\n";
+  s += *tool + argument + kEndLine + (network ? L" & popd" : L"") + kEndOfBatch + L"\r\n";
   return {s, {}};
 }
 

@@ -7,18 +7,20 @@
 
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace plum {
 
 // What a drop runs, before any cmd.exe form is given to it.
 struct SlotRun {
-  std::wstring folder;                  // where the tool runs
-  std::wstring name;                    // the dropped file's name, for messages
-  std::wstring tool;                    // the tool command as typed, or a program's full path
-  bool toolNamesFile = false;           // `tool` names an existing file as a whole
-  std::wstring toolOptions;             // what follows a full path found for a bare command
-  std::vector<std::wstring> arguments;  // after the tool, each one argument
+  std::wstring folder;         // where the tool runs
+  std::wstring name;           // the dropped file's name, for messages
+  std::wstring tool;           // the tool command as typed, or a program's full path
+  bool toolNamesFile = false;  // `tool` names an existing file as a whole
+  // What follows the tool before the file, as cmd.exe reads it: the options
+  // typed after a bare command whose program was found, then -jar or
+  // -encoding and its name; each word ends in a space.
+  std::wstring options;
+  std::wstring argument;  // the file, as one argument
 };
 
 // What the system says of the paths, asked by the writer.
