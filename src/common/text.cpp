@@ -91,6 +91,15 @@ std::wstring SystemMessage(DWORD error) {
   return text.empty() ? code : text + L" (" + code + L")";
 }
 
+std::wstring Concat(std::initializer_list<std::wstring_view> parts) {
+  size_t size = 0;
+  for (std::wstring_view part : parts) size += part.size();
+  std::wstring text;
+  text.reserve(size);
+  for (std::wstring_view part : parts) text += part;
+  return text;
+}
+
 std::wstring ErrorCodeText(DWORD code) { return L"エラー " + DecimalText(code); }
 
 std::wstring DecimalText(unsigned long value) {

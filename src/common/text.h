@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -28,6 +29,10 @@ std::wstring DecodeText(std::string_view bytes, UINT codePage);
 
 // U+XXXX and the character itself, for messages about a character.
 std::wstring DescribeCharacter(std::wstring_view ch);
+
+// The parts one after another: one allocation instead of a chain of
+// temporary strings.
+std::wstring Concat(std::initializer_list<std::wstring_view> parts);
 
 // A number in decimal digits (without the C library's formatting code).
 std::wstring DecimalText(unsigned long value);

@@ -1,7 +1,5 @@
 #include "slots/script_text.h"
 
-#include <optional>
-
 #include "common/text.h"
 
 namespace plum {
@@ -86,12 +84,6 @@ std::wstring ScriptToolCommand(std::wstring_view tool, bool namesFile) {
   return bare ? escaped : L"\"" + escaped + L"\"";
 }
 
-// A path and the text the script writes for it.
-struct PathForm {
-  std::wstring path;
-  std::wstring text;
-};
-
 // Why a path or name cannot go into the script.
 struct Obstacle {
   bool tooLong = false;
@@ -104,39 +96,36 @@ bool Representable(std::wstring_view text, UINT codePage, Obstacle* obstacle) {
   return encoded.ok();
 }
 
-// The text of `asItStands` when it fits (at most `maxLength` characters, all
-// held by the code page), else that of `shortForm` when it fits; nothing
-// when neither does, and `obstacle` then tells what stops `asItStands`.
-std::optional<std::wstring> AsItStandsOrShort(const PathForm& asItStands,
-                                              const std::optional<PathForm>& shortForm,
-                                              size_t maxLength, UINT codePage, Obstacle* obstacle) {
-  obstacle->tooLong = asItStands.path.size() > maxLength;
-  if (!obstacle->tooLong && Representable(asItStands.text, codePage, obstacle))
-    return asItStands.text;
+// Puts into `written` the script's text `text` of `path` when it fits (at
+// most `maxLength` characters, all held by the code page), else the text
+// `shortText` of its short form `shortPath` when that fits; false when
+// neither does, and `obstacle` then tells what stops `path`.
+bool AsItStandsOrShort(std::wstring_view path, std::wstring_view text, std::wstring_view shortPath,
+                       std::wstring_view shortText, size_t maxLength, UINT codePage,
+                       Obstacle* obstacle, std::wstring* written) {
+  obstacle->tooLong = path.size() > maxLength;
   Obstacle ignored;
-  if (shortForm && !shortForm->path.empty() && shortForm->path.size() <= maxLength &&
-      Representable(shortForm->text, codePage, &ignored))
-    return shortForm->text;
-  return std::nullopt;
+  if (!obstacle->tooLong && Representable(text, codePage, obstacle))
+    written->assign(text);
+  else if (!shortPath.empty() && shortPath.size() <= maxLength &&
+           Representable(shortText, codePage, &ignored))
+    written->assign(shortText);
+  else
+    return false;
+  return true;
 }
 
 // One refusal: what cannot go into the script (「subject」), why, and what
 // the user can do.
 std::wstring Refusal(std::wstring_view what, std::wstring_view subject, std::wstring_view why,
                      std::wstring_view advice = L"") {
-  std::wstring text(what);
-  text += L"「";
-  text += subject;
-  text += L"」";
-  text += why;
-  text += advice;
-  return text;
+  return Concat({what, L"「", subject, L"」", why, advice});
 }
 
 std::wstring Unrepresentable(const Obstacle& obstacle, UINT codePage) {
-  return L"の文字 " + DescribeCharacter(obstacle.character) +
-         L" はコマンド プロンプトの文字コード (コードページ " + DecimalText(codePage) +
-         L")で表せません。";
+  return Concat({L"の文字 ", DescribeCharacter(obstacle.character),
+                 L" はコマンド プロンプトの文字コード (コードページ ", DecimalText(codePage),
+                 L")で表せません。"});
 }
 
 }  // namespace
@@ -159,61 +148,50 @@ bool FolderFitsAsItStands(std::wstring_view folder, UINT codePage) {
 
 ScriptText ComposeSlotScript(const SlotRun& run, const PathFacts& facts) {
   const UINT codePage = facts.codePage;
+  ScriptText script;
   Obstacle obstacle;
-
   // Deliberate: a folder longer than cmd.exe can enter goes by its short
   // form or is refused. The short form ends in a backslash: Wine's cmd.exe
   // otherwise enters the folder by its last name's long form, which can be
   // too long again.
-  std::optional<PathForm> shortFolder;
-  if (!facts.shortFolder.empty()) {
-    std::wstring withBackslash = facts.shortFolder;
-    if (withBackslash.back() != L'\\') withBackslash += L'\\';
-    shortFolder = PathForm{facts.shortFolder, ScriptFolder(withBackslash)};
-  }
-  const std::optional<std::wstring> folder = AsItStandsOrShort(
-      {run.folder, ScriptFolder(run.folder)}, shortFolder, kMaxScriptFolder, codePage, &obstacle);
-  if (!folder && obstacle.tooLong)
-    return {{},
-            Refusal(L"フォルダー", run.folder,
-                    L"のパスは " + DecimalText(static_cast<unsigned long>(run.folder.size())) +
-                        L" 文字あり、コマンド プロンプトが開けるフォルダーの長さ (" +
-                        DecimalText(static_cast<unsigned long>(kMaxScriptFolder)) +
-                        L" 文字まで) を超えています。短い名前 (8.3 形式) でも収まりません。",
-                    L"ファイルをもっと浅いフォルダーに移してからドロップしてください。")};
-  if (!folder) return {{}, Refusal(L"フォルダー", run.folder, Unrepresentable(obstacle, codePage))};
-
+  std::wstring shortFolder = facts.shortFolder;
+  if (!shortFolder.empty() && shortFolder.back() != L'\\') shortFolder += L'\\';
+  std::wstring folder, tool;
   // The name is never shortened: the tools need its real name and extension.
   const std::wstring argument = ScriptArgument(run.argument);
-  if (!Representable(argument, codePage, &obstacle))
-    return {{},
-            Refusal(L"ファイル名", run.name, Unrepresentable(obstacle, codePage),
-                    L"名前を変えてからドロップしてください。")};
-
-  std::optional<PathForm> shortTool;
-  if (!facts.shortTool.empty())
-    shortTool = PathForm{facts.shortTool, ScriptToolCommand(facts.shortTool, true)};
-  std::optional<std::wstring> tool =
-      AsItStandsOrShort({run.tool, ScriptToolCommand(run.tool, run.toolNamesFile)}, shortTool,
-                        std::wstring::npos, codePage, &obstacle);
-  if (tool) *tool += L" " + run.options;
-  if (!tool || !Representable(*tool, codePage, &obstacle))
-    return {{},
-            Refusal(L"ツールのコマンド", run.tool, Unrepresentable(obstacle, codePage),
-                    L"設定を見直してください。")};
+  if (!AsItStandsOrShort(run.folder, ScriptFolder(run.folder), facts.shortFolder,
+                         ScriptFolder(shortFolder), kMaxScriptFolder, codePage, &obstacle, &folder))
+    script.refusal =
+        obstacle.tooLong
+            ? Refusal(
+                  L"フォルダー", run.folder,
+                  Concat({L"のパスは ", DecimalText(static_cast<unsigned long>(run.folder.size())),
+                          L" 文字あり、コマンド プロンプトが開けるフォルダーの長さ (",
+                          DecimalText(static_cast<unsigned long>(kMaxScriptFolder)),
+                          L" 文字まで) を超えています。短い名前 (8.3 形式) でも収まりません。"}),
+                  L"ファイルをもっと浅いフォルダーに移してからドロップしてください。")
+            : Refusal(L"フォルダー", run.folder, Unrepresentable(obstacle, codePage));
+  else if (!Representable(argument, codePage, &obstacle))
+    script.refusal = Refusal(L"ファイル名", run.name, Unrepresentable(obstacle, codePage),
+                             L"名前を変えてからドロップしてください。");
+  else if (!AsItStandsOrShort(run.tool, ScriptToolCommand(run.tool, run.toolNamesFile),
+                              facts.shortTool, ScriptToolCommand(facts.shortTool, true),
+                              std::wstring::npos, codePage, &obstacle, &tool) ||
+           !Representable(run.options, codePage, &obstacle))
+    script.refusal = Refusal(L"ツールのコマンド", run.tool, Unrepresentable(obstacle, codePage),
+                             L"設定を見直してください。");
+  if (!script.ok()) return script;
 
   // Deliberate: a network folder (\\server\share) is entered with pushd,
   // which lends it a drive letter, and left with popd: Windows' cmd.exe
   // refuses a network folder as its current folder. Any other folder with
   // "cd /d", so that a file on another drive runs in its folder too.
   const bool network = run.folder.substr(0, 2) == L"\\\\";
-  std::wstring s;
-  s += std::wstring(kFirstLine) + L"\r\n";
-  s += (network ? L"pushd \"" : L"cd /d \"") + *folder + L"\"" + kStopUnlessEntered + L"\r\n";
-  s += L"cls\r\n";
-  s += std::wstring(kBanner) + L"\r\n";
-  s += *tool + argument + kEndLine + (network ? L" & popd" : L"") + kEndOfBatch + L"\r\n";
-  return {s, {}};
+  script.text =
+      Concat({kFirstLine, L"\r\n", network ? L"pushd \"" : L"cd /d \"", folder, L"\"",
+              kStopUnlessEntered, L"\r\ncls\r\n", kBanner, L"\r\n", tool, L" ", run.options,
+              argument, kEndLine, network ? L" & popd" : L"", kEndOfBatch, L"\r\n"});
+  return script;
 }
 
 }  // namespace plum

@@ -40,23 +40,13 @@ std::string ReadHead(const std::wstring& path) {
   return bytes;
 }
 
-}  // namespace
-
-std::wstring SlotScriptName(int slot) {
-  return L"plum_dock" + DecimalText(static_cast<unsigned long>(slot)) + L".bat";
-}
-
-std::wstring SlotScriptPath(const std::wstring& appFolder, int slot) {
-  return appFolder + SlotScriptName(slot);
-}
-
-Outcome WriteSlotScript(int slot, const std::wstring& droppedPath, const std::wstring& appFolder,
-                        const std::wstring& toolCommand) {
-  const std::wstring scriptPath = SlotScriptPath(appFolder, slot);
-  const std::wstring cannotWrite = L"スクリプト " + scriptPath + L" を書けません。\n";
+// The script for a file dropped at `droppedPath` on `slot`, from what the
+// system says of the file, the tool and their paths; or why there is none.
+ScriptText ScriptFor(int slot, const std::wstring& droppedPath, const std::wstring& toolCommand,
+                     UINT codePage) {
   DroppedPath dropped;
-  std::wstring refusal;
-  if (!SplitDroppedPath(droppedPath, &dropped, &refusal)) return {false, cannotWrite + refusal};
+  ScriptText refused;
+  if (!SplitDroppedPath(droppedPath, &dropped, &refused.refusal)) return refused;
 
   DropFacts drop;
   drop.toolNamesFile = NamesFile(toolCommand);
@@ -70,20 +60,36 @@ Outcome WriteSlotScript(int slot, const std::wstring& droppedPath, const std::ws
   const SlotRun run = PlanSlotRun(slot, dropped, toolCommand, drop);
 
   PathFacts facts;
-  facts.codePage = GetOEMCP();
-  if (!FolderFitsAsItStands(run.folder, facts.codePage))
-    facts.shortFolder = ShortFolderOf(run.folder);
-  if (run.toolNamesFile && !EncodeText(run.tool, facts.codePage).ok())
+  facts.codePage = codePage;
+  if (!FolderFitsAsItStands(run.folder, codePage)) facts.shortFolder = ShortFolderOf(run.folder);
+  if (run.toolNamesFile && !EncodeText(run.tool, codePage).ok())
     facts.shortTool = ShortPathOf(run.tool);
-  const ScriptText script = ComposeSlotScript(run, facts);
-  if (!script.ok()) return {false, cannotWrite + script.refusal};
+  return ComposeSlotScript(run, facts);
+}
 
+}  // namespace
+
+std::wstring SlotScriptName(int slot) {
+  return L"plum_dock" + DecimalText(static_cast<unsigned long>(slot)) + L".bat";
+}
+
+std::wstring SlotScriptPath(const std::wstring& appFolder, int slot) {
+  return appFolder + SlotScriptName(slot);
+}
+
+Outcome WriteSlotScript(int slot, const std::wstring& droppedPath, const std::wstring& appFolder,
+                        const std::wstring& toolCommand) {
+  const std::wstring scriptPath = SlotScriptPath(appFolder, slot);
+  const UINT codePage = GetOEMCP();
+  ScriptText script = ScriptFor(slot, droppedPath, toolCommand, codePage);
   // Folder, name and tool are known to fit; only the banner may not, on a
   // system whose console code page has no Japanese, and it is only a banner.
-  if (const DWORD error =
-          ReplaceFileContents(scriptPath, EncodeOrSubstitute(script.text, facts.codePage)))
-    return {false, cannotWrite + SystemMessage(error)};
-  return {};
+  if (script.ok())
+    if (const DWORD error =
+            ReplaceFileContents(scriptPath, EncodeOrSubstitute(script.text, codePage)))
+      script.refusal = SystemMessage(error);
+  if (script.ok()) return {};
+  return {false, Concat({L"スクリプト ", scriptPath, L" を書けません。\n", script.refusal})};
 }
 
 }  // namespace plum
