@@ -3,9 +3,9 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <vector>
 
 #include "common/registry.h"
+#include "common/text.h"
 
 namespace plum {
 namespace {
@@ -26,11 +26,6 @@ constexpr Registration kRegistrations[] = {
 };
 // The shipped program runs 32-bit and most JDKs are 64-bit: both views are read.
 constexpr REGSAM kViews[] = {KEY_WOW64_64KEY, KEY_WOW64_32KEY};
-
-struct Jdk {
-  std::wstring version;
-  std::wstring home;
-};
 
 std::wstring EnvironmentValue(const wchar_t* name) {
   DWORD size = GetEnvironmentVariableW(name, nullptr, 0);
@@ -60,44 +55,31 @@ std::wstring ProgramIn(std::wstring home, const std::wstring& program) {
 }
 
 bool FoundIn(const std::wstring& folders, const std::wstring& name) {
-  std::wstring found(MAX_PATH, L'\0');
-  DWORD length = SearchPathW(folders.c_str(), name.c_str(), nullptr,
-                             static_cast<DWORD>(found.size()), found.data(), nullptr);
-  if (length >= found.size()) {
-    found.resize(length);
-    length = SearchPathW(folders.c_str(), name.c_str(), nullptr, length, found.data(), nullptr);
-  }
-  if (length == 0 || length >= found.size()) return false;
-  found.resize(length);
-  return IsFile(found);
+  wchar_t found[MAX_PATH];
+  const DWORD length =
+      SearchPathW(folders.c_str(), name.c_str(), nullptr, MAX_PATH, found, nullptr);
+  // A longer path than the buffer takes is still a find.
+  return length >= MAX_PATH || (length > 0 && IsFile(found));
 }
 
-std::vector<unsigned long> VersionNumbers(const std::wstring& version) {
-  std::vector<unsigned long> numbers;
-  bool inNumber = false;
-  for (wchar_t c : version) {
-    const bool digit = c >= L'0' && c <= L'9';
-    if (digit && !inNumber) numbers.push_back(0);
-    if (digit && numbers.back() < 100000000) numbers.back() = numbers.back() * 10 + (c - L'0');
-    inNumber = digit;
-  }
-  if (numbers.size() > 1 && numbers[0] == 1) numbers.erase(numbers.begin());
-  return numbers;
+// The number that starts at or after `*at` in `version`, moving `*at` past
+// it; -1 when none is left. Numbers past nine digits count as the largest.
+long NextNumber(const std::wstring& version, size_t* at) {
+  while (*at < version.size() && (version[*at] < L'0' || version[*at] > L'9')) ++*at;
+  if (*at == version.size()) return -1;
+  long number = 0;
+  for (; *at < version.size() && version[*at] >= L'0' && version[*at] <= L'9'; ++*at)
+    number = number < 100000000 ? number * 10 + (version[*at] - L'0') : number;
+  return number;
 }
 
-std::vector<Jdk> RegisteredJdks() {
-  std::vector<Jdk> jdks;
-  for (const Registration& registration : kRegistrations) {
-    for (REGSAM view : kViews) {
-      const std::wstring key = registration.key;
-      for (const std::wstring& version : RegistrySubkeyNames(HKEY_LOCAL_MACHINE, key, view)) {
-        const std::wstring subKey = key + L"\\" + version + registration.below;
-        jdks.push_back(
-            {version, RegistryStringValue(HKEY_LOCAL_MACHINE, subKey, registration.value, view)});
-      }
-    }
-  }
-  return jdks;
+// Where the numbers of `version` start that count: past the "1." of the old
+// scheme ("1.8.0_392" is 8.0.392).
+size_t FirstNumber(const std::wstring& version) {
+  size_t at = 0;
+  if (NextNumber(version, &at) != 1) return 0;
+  size_t next = at;
+  return NextNumber(version, &next) >= 0 ? at : 0;
 }
 
 }  // namespace
@@ -123,24 +105,36 @@ bool FoundOnPath(const std::wstring& program) {
 std::wstring FindInstalledJdkProgram(const std::wstring& program) {
   std::wstring found = ProgramIn(EnvironmentValue(L"JAVA_HOME"), program);
   if (!found.empty()) return found;
-  // The newest JDK that has the program; of two of one version, the first
-  // registered.
+  // The newest registered JDK that has the program; of two of one version,
+  // the first registered.
   std::wstring newest;
-  for (const Jdk& jdk : RegisteredJdks()) {
-    if (!found.empty() && !NewerJdkVersion(jdk.version, newest)) continue;
-    std::wstring path = ProgramIn(jdk.home, program);
-    if (path.empty()) continue;
-    found = std::move(path);
-    newest = jdk.version;
+  for (const Registration& registration : kRegistrations) {
+    for (REGSAM view : kViews) {
+      for (const std::wstring& version :
+           RegistrySubkeyNames(HKEY_LOCAL_MACHINE, registration.key, view)) {
+        if (!found.empty() && !NewerJdkVersion(version, newest)) continue;
+        const std::wstring home = RegistryStringValue(
+            HKEY_LOCAL_MACHINE, Concat({registration.key, L"\\", version, registration.below}),
+            registration.value, view);
+        std::wstring path = ProgramIn(home, program);
+        if (path.empty()) continue;
+        found = std::move(path);
+        newest = version;
+      }
+    }
   }
   return found;
 }
 
 bool NewerJdkVersion(const std::wstring& a, const std::wstring& b) {
-  const std::vector<unsigned long> numbersA = VersionNumbers(a);
-  const std::vector<unsigned long> numbersB = VersionNumbers(b);
-  return std::lexicographical_compare(numbersB.begin(), numbersB.end(), numbersA.begin(),
-                                      numbersA.end());
+  size_t atA = FirstNumber(a);
+  size_t atB = FirstNumber(b);
+  for (;;) {
+    const long numberA = NextNumber(a, &atA);
+    const long numberB = NextNumber(b, &atB);
+    if (numberA != numberB) return numberA > numberB;
+    if (numberA < 0) return false;
+  }
 }
 
 }  // namespace plum
