@@ -187,21 +187,19 @@ std::wstring ClassNameOf(std::string_view bytes) {
   return DecodeModifiedUtf8(bytes.substr(nameEntry + 3, u2(nameEntry + 1)));
 }
 
-std::optional<std::wstring> PackageRoot(std::wstring_view folder, std::wstring_view package) {
+size_t PackageRoot(std::wstring_view folder, std::wstring_view package) {
   std::wstring_view rest = folder;
   while (!package.empty()) {
     const size_t dot = package.find_last_of(L"./");
     const std::wstring_view last = package.substr(dot + 1);
     const size_t slash = rest.find_last_of(L'\\');
-    if (slash == std::wstring_view::npos || !EqualNoCase(rest.substr(slash + 1), last))
-      return std::nullopt;
+    if (slash == std::wstring_view::npos || !EqualNoCase(rest.substr(slash + 1), last)) return 0;
     rest = rest.substr(0, slash);
     package = dot == std::wstring_view::npos ? L"" : package.substr(0, dot);
   }
   // A drive or a share stays whole: "\\server" alone is no folder.
-  if (rest.empty() || (rest.substr(0, 2) == L"\\\\" && rest.find(L'\\', 2) == rest.npos))
-    return std::nullopt;
-  return std::wstring(rest);
+  if (rest.substr(0, 2) == L"\\\\" && rest.find(L'\\', 2) == rest.npos) return 0;
+  return rest.size();
 }
 
 SlotRun PlanSlotRun(int slot, const DroppedPath& dropped, const std::wstring& tool,
@@ -220,7 +218,7 @@ SlotRun PlanSlotRun(int slot, const DroppedPath& dropped, const std::wstring& to
   }
   const std::wstring_view program = ProgramName(tool, facts.toolNamesFile);
   const std::wstring& name = dropped.name;
-  std::optional<std::wstring> root;
+  size_t root = 0;  // the length of the package's root folder, when it runs there
   if (slot == kLauncherSlot && IsLauncher(program)) {
     // Deliberate: the launcher runs a class by its name and a jar after
     // -jar; a source file (run directly by JDK 11 and later) goes as it is.
@@ -249,12 +247,12 @@ SlotRun PlanSlotRun(int slot, const DroppedPath& dropped, const std::wstring& to
     const std::wstring package = PackageOfSource(facts.contents, facts.ansiCodePage);
     if (!package.empty()) root = PackageRoot(dropped.folder, package);
     if (root) {
-      run.argument = dropped.folder.substr(root->size() + 1) + L"/" + name;
+      run.argument = dropped.folder.substr(root + 1) + L"/" + name;
       for (wchar_t& c : run.argument)
         if (c == L'\\') c = L'/';
     }
   }
-  if (root) run.folder = *root;
+  if (root) run.folder = run.folder.substr(0, root);
   return run;
 }
 

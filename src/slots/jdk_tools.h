@@ -63,8 +63,8 @@ std::wstring PackageOfSource(std::string_view bytes, UINT ansiCodePage);
 // The class a class file defines, as the file names it ("chap01/Hello"), or
 // empty when the bytes are not a class file.
 std::wstring ClassNameOf(std::string_view bytes);
-// The folder above `folder`'s last folders when those are `package`'s (by
-// dots or slashes, in any case); nothing when they are not.
-std::optional<std::wstring> PackageRoot(std::wstring_view folder, std::wstring_view package);
+// The length of the folder above `folder`'s last folders when those are
+// `package`'s (by dots or slashes, in any case); 0 when they are not.
+size_t PackageRoot(std::wstring_view folder, std::wstring_view package);
 
 }  // namespace plum

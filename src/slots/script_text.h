@@ -11,10 +11,12 @@
 namespace plum {
 
 // What a drop runs, before any cmd.exe form is given to it.
+// The folder, name and tool are views of the drop and the facts it was
+// planned from, which outlive it.
 struct SlotRun {
-  std::wstring folder;         // where the tool runs
-  std::wstring name;           // the dropped file's name, for messages
-  std::wstring tool;           // the tool command as typed, or a program's full path
+  std::wstring_view folder;    // where the tool runs
+  std::wstring_view name;      // the dropped file's name, for messages
+  std::wstring_view tool;      // the tool command as typed, or a program's full path
   bool toolNamesFile = false;  // `tool` names an existing file as a whole
   // What follows the tool before the file, as cmd.exe reads it: the options
   // typed after a bare command whose program was found, then -jar or

@@ -61,9 +61,10 @@ ScriptText ScriptFor(int slot, const std::wstring& droppedPath, const std::wstri
 
   PathFacts facts;
   facts.codePage = codePage;
-  if (!FolderFitsAsItStands(run.folder, codePage)) facts.shortFolder = ShortFolderOf(run.folder);
+  if (!FolderFitsAsItStands(run.folder, codePage))
+    facts.shortFolder = ShortFolderOf(std::wstring(run.folder));
   if (run.toolNamesFile && !EncodeText(run.tool, codePage).ok())
-    facts.shortTool = ShortPathOf(run.tool);
+    facts.shortTool = ShortPathOf(std::wstring(run.tool));
   return ComposeSlotScript(run, facts);
 }
 
