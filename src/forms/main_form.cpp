@@ -228,20 +228,15 @@ bool MainForm::IsDoubleClick(int slot, WORD notification) {
   return second;
 }
 
-// Whether `outcome` is a success; a failure is shown over the window.
-bool MainForm::Tell(const Outcome& outcome) {
-  if (!outcome.ok) ReportFailure(hwnd_, outcome.message.c_str());
-  return outcome.ok;
-}
-
 bool MainForm::Run(int slot) {
-  return Tell(RunSlot(slot, appFolder_, settings_->ToolCommand(slot), activationTitle_));
+  return ReportIfFailed(hwnd_,
+                        RunSlot(slot, appFolder_, settings_->ToolCommand(slot), activationTitle_));
 }
 
 void MainForm::HandleDrop(int slot) {
   const std::wstring path = droppedPath_[slot];
-  if (!Tell(WriteSlotScript(slot, path, appFolder_, settings_->ToolCommand(slot))) || !Run(slot))
-    return;
+  const Outcome written = WriteSlotScript(slot, path, appFolder_, settings_->ToolCommand(slot));
+  if (!ReportIfFailed(hwnd_, written) || !Run(slot)) return;
   TTTOOLINFOW tool = SlotTool(hwnd_, Slot(slot), path.c_str());
   SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
 }
@@ -279,10 +274,10 @@ LRESULT MainForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
           ShowVersionForm(instance_, hwnd_);
           return 0;
         case IDM_HELP_PRO:
-          Tell(OpenInBrowser(ProgramHelpPath(appFolder_)));
+          ReportIfFailed(hwnd_, OpenInBrowser(ProgramHelpPath(appFolder_)));
           return 0;
         case IDM_HELP_LIB:
-          Tell(OpenInBrowser(LibraryHelpPath(appFolder_)));
+          ReportIfFailed(hwnd_, OpenInBrowser(LibraryHelpPath(appFolder_)));
           return 0;
       }
       return 0;

@@ -45,7 +45,6 @@ class MainForm final : public FormWindow {
   void HandleDrop(int slot);
   bool Run(int slot);
   bool IsDoubleClick(int slot, WORD notification);
-  bool Tell(const Outcome& outcome);
   HWND Slot(int slot) const;
 
   HINSTANCE instance_ = nullptr;

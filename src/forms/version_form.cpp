@@ -209,8 +209,7 @@ LRESULT VersionForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         Close();  // Enter, Esc and the OK button
       } else if (LOWORD(wParam) == IDC_VER_LINK && HIWORD(wParam) == STN_CLICKED) {
         // The author's page with a closing slash.
-        const Outcome opened = OpenInBrowser(PLUM_DOCK_HOMEPAGE L"/");
-        if (!opened.ok) ReportFailure(hwnd_, opened.message.c_str());
+        ReportIfFailed(hwnd_, OpenInBrowser(PLUM_DOCK_HOMEPAGE L"/"));
       }
       return 0;
     case WM_CLOSE:

@@ -29,6 +29,10 @@ std::string AnsiPathForFile(const std::wstring& path) {
   return result + name.bytes;
 }
 
+SettingWrite Refused(std::wstring key, std::wstring reason) {
+  return {false, std::move(key), std::move(reason)};
+}
+
 }  // namespace
 
 std::wstring ReadSetting(const std::wstring& section, const std::wstring& key,
@@ -70,17 +74,16 @@ SettingWrite WriteSettings(const std::vector<SettingEntry>& entries, const std::
   for (const SettingEntry& e : entries) {
     Encoded bytes = EncodeText(e.value, CP_ACP);
     if (!bytes.ok())
-      return {false, e.key,
-              DescribeCharacter(*bytes.unrepresentable) +
-                  L" はこのシステムの文字コードで保存できません。"};
+      return Refused(e.key, DescribeCharacter(*bytes.unrepresentable) +
+                                L" はこのシステムの文字コードで保存できません。");
     values.push_back(std::move(bytes.bytes));
   }
   const std::string path = AnsiPathForFile(file);
-  if (path.empty()) return {false, {}, L"ファイルのパスをこのシステムの文字コードで表せません。"};
+  if (path.empty()) return Refused({}, L"ファイルのパスをこのシステムの文字コードで表せません。");
   for (size_t i = 0; i < entries.size(); ++i) {
     if (!WritePrivateProfileStringA(Ansi(entries[i].section).c_str(), Ansi(entries[i].key).c_str(),
                                     values[i].c_str(), path.c_str()))
-      return {false, entries[i].key, SystemMessage(GetLastError())};
+      return Refused(entries[i].key, SystemMessage(GetLastError()));
   }
   return {};
 }

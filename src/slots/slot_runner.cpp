@@ -112,11 +112,11 @@ Outcome RunSlot(int slot, const std::wstring& appFolder, const std::wstring& too
         L"スクリプト " + script + L" を起動できません。\n" + SystemMessage(error);
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
       message += L"\nこのスロットにはまだファイルがドロップされていません。";
-    return {false, message};
+    return Failed(std::move(message));
   }
 
   activationTitle = ActivationTitleAfter(toolCommand);
-  return {};
+  return Succeeded();
 }
 
 }  // namespace plum
