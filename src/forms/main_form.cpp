@@ -9,6 +9,7 @@
 #include "forms/slot_picture.h"
 #include "forms/version_form.h"
 #include "res/resource.h"
+#include "settings/settings_file.h"
 #include "slots/slot_script.h"
 
 namespace plum {

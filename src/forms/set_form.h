@@ -14,9 +14,6 @@
 
 namespace plum {
 
-// The always-in-front state as the check box holds it.
-enum AlwaysInFront : int { kUnticked = 0, kTicked = 1, kGreyed = 2 };
-
 class SetForm final : public FormWindow {
  public:
   SetForm() = default;

@@ -62,6 +62,18 @@ SettingRead ReadSettingOrDefault(const std::wstring& section, const std::wstring
   return result;
 }
 
+int AlwaysInFrontFromText(std::wstring_view text) {
+  while (!text.empty() && (text.front() == L' ' || text.front() == L'\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == L' ' || text.back() == L'\t')) text.remove_suffix(1);
+  if (text.empty() || text.size() > 9) return kTicked;
+  int value = 0;
+  for (wchar_t c : text) {
+    if (c < L'0' || c > L'9') return kTicked;
+    value = value * 10 + (c - L'0');
+  }
+  return value <= kGreyed ? value : kTicked;
+}
+
 SettingWrite WriteSetting(const std::wstring& section, const std::wstring& key,
                           const std::wstring& value, const std::wstring& file) {
   return WriteSettings({{section, key, value}}, file);
