@@ -2,7 +2,6 @@
 
 #include <commdlg.h>
 
-#include <string_view>
 #include <vector>
 
 #include "common/late_import.h"
@@ -19,6 +18,9 @@ namespace {
 constexpr wchar_t kClassName[] = L"PlumDockSetForm";
 constexpr wchar_t kCaption[] = L"設定";
 constexpr wchar_t kFileDialogDll[] = L"comdlg32.dll";
+// The file dialog's filter: the description, then its pattern, each ended by
+// NUL, and the literal's own NUL to end the list.
+constexpr wchar_t kFileFilter[] = L"実行ファイル(*.exe)\0*.exe\0";
 
 enum : int {
   kIdOk = IDC_SET_OK,
@@ -58,22 +60,6 @@ std::wstring WindowText(HWND hwnd) {
   text.resize(
       static_cast<size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
   return text;
-}
-
-// The filter the file-open dialog is given for a description such as
-// "実行ファイル(*.exe)": the description, then the pattern in its
-// parentheses, each ended by NUL, and a final NUL.
-std::wstring FileDialogFilter(std::wstring_view description) {
-  std::wstring pattern = L"*.*";
-  const size_t open = description.rfind(L'(');
-  const size_t close = description.rfind(L')');
-  if (open != std::wstring_view::npos && close != std::wstring_view::npos && close > open + 1)
-    pattern = std::wstring(description.substr(open + 1, close - open - 1));
-  std::wstring filter(description);
-  filter += L'\0';
-  filter += pattern;
-  filter += L'\0';
-  return filter;  // the string's own terminator ends the list
 }
 
 // Sizes `hwnd` for a client area of `client`'s twips at `dpi` and moves it
@@ -129,10 +115,6 @@ void SetForm::SetOwner(HWND owner) {
   SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
 }
 
-void SetForm::SetFileFilter(std::wstring_view description) {
-  filter_ = FileDialogFilter(description);
-}
-
 std::wstring SetForm::ToolCommand(int slot) const {
   return WindowText(GetDlgItem(hwnd_, kIdPath0 + slot));
 }
@@ -163,7 +145,7 @@ void SetForm::Browse(int slot) {
   OPENFILENAMEW ofn = {};
   ofn.lStructSize = sizeof ofn;
   ofn.hwndOwner = hwnd_;
-  ofn.lpstrFilter = filter_.empty() ? nullptr : filter_.c_str();
+  ofn.lpstrFilter = kFileFilter;
   ofn.lpstrFile = fileName_;
   ofn.nMaxFile = static_cast<DWORD>(std::size(fileName_));
   // The file dialog's library (which brings the printing libraries with it)

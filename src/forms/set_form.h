@@ -7,7 +7,6 @@
 #include <windows.h>
 
 #include <string>
-#include <string_view>
 
 #include "forms/dpi.h"
 #include "forms/form_window.h"
@@ -22,7 +21,6 @@ class SetForm final : public FormWindow {
   bool Create(HINSTANCE instance, const std::wstring& settingsFile);
   // The window that owns the dialog (the main window), set once it exists.
   void SetOwner(HWND owner);
-  void SetFileFilter(std::wstring_view description);
 
   std::wstring ToolCommand(int slot) const;
   void SetToolCommand(int slot, const std::wstring& command);
@@ -42,7 +40,6 @@ class SetForm final : public FormWindow {
   HWND owner_ = nullptr;
   DpiFont font_;  // the controls' font at the window's DPI
   std::wstring settingsFile_;
-  std::wstring filter_;
   wchar_t fileName_[260] = {};  // kept between uses: one dialog serves every slot's button
 };
 

@@ -10,8 +10,6 @@
 namespace plum {
 namespace {
 
-constexpr wchar_t kFileFilter[] = L"実行ファイル(*.exe)";
-
 std::wstring ExecutablePath() {
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {
@@ -43,7 +41,6 @@ bool StartUp(HINSTANCE instance) {
   if (!setForm.Create(instance, settingsFile)) return false;
   if (!mainForm.Create(instance, setForm, appFolder)) return false;
   setForm.SetOwner(mainForm.hwnd());
-  setForm.SetFileFilter(kFileFilter);
 
   bool stored = true;
   for (int slot = 0; slot < kSlotCount; ++slot) {
