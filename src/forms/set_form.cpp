@@ -8,6 +8,7 @@
 #include "common/report.h"
 #include "common/slots.h"
 #include "common/text.h"
+#include "common/window_text.h"
 #include "forms/controls.h"
 #include "res/resource.h"
 #include "settings/settings_file.h"
@@ -54,13 +55,6 @@ constexpr ControlSpec kControls[] = {
 };
 
 constexpr TwipsRect kClientTwips = {2760, 3750, 6030, 2700};
-
-std::wstring WindowText(HWND hwnd) {
-  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
-  text.resize(
-      static_cast<size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
 
 // Sizes `hwnd` for a client area of `client`'s twips at `dpi` and moves it
 // so that the client area's top left is where `client` puts it on the screen.
