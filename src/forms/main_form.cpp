@@ -38,22 +38,11 @@ const UINT kToolInfoSize = TTTOOLINFOW_V2_SIZE;
 // Position and size stay; the window is shown but not activated.
 constexpr UINT kTopmostFlags = SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_SHOWWINDOW;
 
-HMENU BuildMenu() {
-  HMENU bar = CreateMenu();
-  HMENU menu = CreatePopupMenu();
-  AppendMenuW(menu, MF_STRING, IDM_SETTING, L"設定");
-  AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-  AppendMenuW(menu, MF_STRING, IDM_ENDING, L"終了");
-  HMENU info = CreatePopupMenu();
-  AppendMenuW(info, MF_STRING, IDM_VERSION, L"バージョン");
-  HMENU help = CreatePopupMenu();
-  AppendMenuW(help, MF_STRING, IDM_HELP_PRO, L"本体");
-  AppendMenuW(help, MF_STRING, IDM_HELP_LIB, L"ライブラリ");
-  AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(menu), L"メニュー");
-  AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(info), L"情報");
-  AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(help), L"ヘルプ");
-  return bar;
-}
+constexpr MenuItemSpec kMainMenu[] = {{L"設定", IDM_SETTING}, {}, {L"終了", IDM_ENDING}};
+constexpr MenuItemSpec kInfoMenu[] = {{L"バージョン", IDM_VERSION}};
+constexpr MenuItemSpec kHelpMenu[] = {{L"本体", IDM_HELP_PRO}, {L"ライブラリ", IDM_HELP_LIB}};
+constexpr MenuSpec kMenuBar[] = {
+    {L"メニュー", kMainMenu}, {L"情報", kInfoMenu}, {L"ヘルプ", kHelpMenu}};
 
 // A slot's tool in the tool-tip window: the slot image's whole area.
 TTTOOLINFOW SlotTool(HWND form, HWND slot, const wchar_t* text) {
@@ -85,7 +74,8 @@ bool MainForm::Create(HINSTANCE instance, SetForm& settings, const std::wstring&
   RECT r = {0, 0, Scale(kClientWidth, screenDpi), Scale(kClientHeight, screenDpi)};
   AdjustWindowRectEx(&r, kStyle, TRUE, 0);
   hwnd_ = CreateWindowExW(0, kClassName, kCaption, kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                          r.right - r.left, r.bottom - r.top, nullptr, BuildMenu(), instance, this);
+                          r.right - r.left, r.bottom - r.top, nullptr, CreateMenuBar(kMenuBar),
+                          instance, this);
   if (!hwnd_) return false;
   dpi_ = WindowDpi(hwnd_);
   CreateControls(hwnd_, instance, kSlots);
