@@ -36,10 +36,8 @@ HMENU CreateMenuBar(std::span<const MenuSpec> menus) {
   return bar;
 }
 
-int ApplyDialogDpiChange(HWND hwnd, WPARAM wParam, LPARAM lParam, const TwipsRect& client) {
-  const int dpi = ApplyDpiChange(hwnd, wParam, lParam);
+void FitClientTwips(HWND hwnd, const TwipsRect& client, int dpi) {
   FitClientArea(hwnd, TwipsToPixels(client.width, dpi), TwipsToPixels(client.height, dpi));
-  return dpi;
 }
 
 }  // namespace plum

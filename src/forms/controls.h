@@ -50,9 +50,8 @@ struct MenuSpec {
 
 HMENU CreateMenuBar(std::span<const MenuSpec> menus);
 
-// A dialog moved to a monitor of another DPI (WM_DPICHANGED): the suggested
-// rectangle, then a client area of `client`'s twips at the new DPI. Returns
-// the DPI, for laying out the controls again.
-int ApplyDialogDpiChange(HWND hwnd, WPARAM wParam, LPARAM lParam, const TwipsRect& client);
+// Sizes a dialog for a client area of `client`'s width and height in twips
+// at `dpi`.
+void FitClientTwips(HWND hwnd, const TwipsRect& client, int dpi);
 
 }  // namespace plum

@@ -79,13 +79,4 @@ inline void FitClientArea(HWND hwnd, int width, int height) {
   }
 }
 
-// A window moved to a monitor of another DPI (WM_DPICHANGED): takes the
-// rectangle the system suggests and returns the new DPI.
-inline int ApplyDpiChange(HWND hwnd, WPARAM wParam, LPARAM lParam) {
-  const RECT& r = *reinterpret_cast<const RECT*>(lParam);
-  SetWindowPos(hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
-               SWP_NOZORDER | SWP_NOACTIVATE);
-  return LOWORD(wParam);
-}
-
 }  // namespace plum

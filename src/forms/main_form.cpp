@@ -77,15 +77,15 @@ bool MainForm::Create(HINSTANCE instance, SetForm& settings, const std::wstring&
                           r.right - r.left, r.bottom - r.top, nullptr, CreateMenuBar(kMenuBar),
                           instance, this);
   if (!hwnd_) return false;
-  dpi_ = WindowDpi(hwnd_);
   CreateControls(hwnd_, instance, kSlots);
-  Layout();
+  LayOut(WindowDpi(hwnd_));
   Load();
   return true;
 }
 
-// Icons, client area, slot pictures and tool tips at the window's DPI.
-void MainForm::Layout() {
+// Icons, client area, slot pictures and tool tips at `dpi`.
+void MainForm::LayOut(int dpi) {
+  dpi_ = dpi;
   SetIcons();
   FitClientArea(hwnd_, Scale(kClientWidth, dpi_), Scale(kClientHeight, dpi_));
   for (int slot = 0; slot < kSlotCount; ++slot) {
@@ -241,10 +241,6 @@ LRESULT MainForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ACTIVATE:
       OnActivate(wParam, lParam);
       break;
-    case WM_DPICHANGED:  // moved to a monitor of another DPI
-      dpi_ = ApplyDpiChange(hwnd_, wParam, lParam);
-      Layout();
-      return 0;
     case kDropMessage:
       HandleDrop(static_cast<int>(wParam));
       return 0;

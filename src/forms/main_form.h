@@ -37,7 +37,7 @@ class MainForm final : public FormWindow {
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override;
   void Load();
   void CreateToolTips();
-  void Layout();
+  void LayOut(int dpi) override;
   void SetIcons();
   void ScaleToolTips();
   void OnActivate(WPARAM wParam, LPARAM lParam);

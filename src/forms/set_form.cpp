@@ -56,10 +56,9 @@ constexpr ControlSpec kControls[] = {
 
 constexpr TwipsRect kClientTwips = {2760, 3750, 6030, 2700};
 
-// Sizes `hwnd` for a client area of `client`'s twips at `dpi` and moves it
-// so that the client area's top left is where `client` puts it on the screen.
-void PlaceClientArea(HWND hwnd, const TwipsRect& client, int dpi) {
-  FitClientArea(hwnd, TwipsToPixels(client.width, dpi), TwipsToPixels(client.height, dpi));
+// Moves `hwnd` so that its client area's top left is where `client` puts it
+// on the screen at `dpi`.
+void MoveClientArea(HWND hwnd, const TwipsRect& client, int dpi) {
   RECT window;
   POINT origin = {0, 0};
   GetWindowRect(hwnd, &window);
@@ -91,13 +90,15 @@ bool SetForm::Create(HINSTANCE instance, const std::wstring& settingsFile) {
   if (!hwnd_) return false;
   CreateControls(hwnd_, instance, kControls);
   const int windowDpi = WindowDpi(hwnd_);
-  PlaceClientArea(hwnd_, kClientTwips, windowDpi);
-  LayOutControls(windowDpi);
+  LayOut(windowDpi);
+  MoveClientArea(hwnd_, kClientTwips, windowDpi);
   return true;
 }
 
-// The controls' places and font at `dpi`; the old font goes once none uses it.
-void SetForm::LayOutControls(int dpi) {
+// The client area, the controls' places and their font at `dpi`; the old
+// font goes once none uses it.
+void SetForm::LayOut(int dpi) {
+  FitClientTwips(hwnd_, kClientTwips, dpi);
   DpiFont font(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)), dpi);
   const HFONT fonts[] = {font.get()};
   PlaceControls(hwnd_, kControls, dpi, fonts);
@@ -198,9 +199,6 @@ LRESULT SetForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_CLOSE:  // the close box keeps the edits, like Cancel
       Hide();
-      return 0;
-    case WM_DPICHANGED:  // moved to a monitor of another DPI
-      LayOutControls(ApplyDialogDpiChange(hwnd_, wParam, lParam, kClientTwips));
       return 0;
   }
   return DefWindowProcW(hwnd_, message, wParam, lParam);

@@ -32,7 +32,7 @@ class SetForm final : public FormWindow {
 
  private:
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override;
-  void LayOutControls(int dpi);
+  void LayOut(int dpi) override;
   void Browse(int slot);
   void Save();
   void Hide();
