@@ -147,9 +147,7 @@ HRESULT MainForm::AcceptDrops() {
 void MainForm::CreateToolTips() {
   // The common controls are loaded only now, after the window shows.
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES};
-  if (auto init = LateImport<BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*)>(L"comctl32.dll",
-                                                                         "InitCommonControlsEx"))
-    init(&controls);
+  if (const auto init = late.InitCommonControlsEx.get()) init(&controls);
   // The tooltip window has no owner: under Wine a window that owns one is put
   // below it, instead of topmost, when it asks to be always in front.
   tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,

@@ -18,7 +18,6 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"PlumDockSetForm";
 constexpr wchar_t kCaption[] = L"設定";
-constexpr wchar_t kFileDialogDll[] = L"comdlg32.dll";
 // The file dialog's filter: the description, then its pattern, each ended by
 // NUL, and the literal's own NUL to end the list.
 constexpr wchar_t kFileFilter[] = L"実行ファイル(*.exe)\0*.exe\0";
@@ -145,8 +144,8 @@ void SetForm::Browse(int slot) {
   ofn.nMaxFile = static_cast<DWORD>(std::size(fileName_));
   // The file dialog's library (which brings the printing libraries with it)
   // is loaded when the dialog is first needed.
-  const auto open = LateImport<BOOL(WINAPI*)(OPENFILENAMEW*)>(kFileDialogDll, "GetOpenFileNameW");
-  const auto extendedError = LateImport<DWORD(WINAPI*)()>(kFileDialogDll, "CommDlgExtendedError");
+  const auto open = late.GetOpenFileNameW.get();
+  const auto extendedError = open ? late.CommDlgExtendedError.get() : nullptr;
   const DWORD loadError = GetLastError();
   std::wstring reason;
   if (!open || !extendedError) {
@@ -159,8 +158,8 @@ void SetForm::Browse(int slot) {
   } else {
     return;  // Deliberate: a cancelled dialog leaves the text box as it was.
   }
-  const std::wstring message = std::wstring(L"ファイルを開くダイアログ (") + kFileDialogDll +
-                               L") を表示できません。\n" + reason;
+  const std::wstring message = std::wstring(L"ファイルを開くダイアログ (") +
+                               late.GetOpenFileNameW.library() + L") を表示できません。\n" + reason;
   ReportFailure(hwnd_, message.c_str());
 }
 
