@@ -43,8 +43,10 @@ class FormWindow {
   // window exists, and again whenever its DPI changes.
   virtual void LayOut(int dpi) = 0;
 
-  // Registers a form's window class with this procedure (a repeat is harmless).
-  static void RegisterFormClass(HINSTANCE instance, const wchar_t* className, HBRUSH background) {
+  // Registers a form's window class with this procedure. False when the
+  // system refuses (GetLastError tells why); a class already registered is
+  // no failure.
+  static bool RegisterFormClass(HINSTANCE instance, const wchar_t* className, HBRUSH background) {
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = WindowProc;
@@ -52,7 +54,7 @@ class FormWindow {
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = background;
     wc.lpszClassName = className;
-    RegisterClassExW(&wc);
+    return RegisterClassExW(&wc) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
   }
 
   // Shows the form modally over `owner` (which is disabled meanwhile), with

@@ -67,7 +67,8 @@ bool MainForm::Create(HINSTANCE instance, SetForm& settings, const std::wstring&
   settings_ = &settings;
   appFolder_ = appFolder;
 
-  RegisterFormClass(instance, kClassName, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+  if (!RegisterFormClass(instance, kClassName, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)))
+    return false;
 
   // Sized for the system's DPI first: the window's own is known once it exists.
   const int screenDpi = ScreenDpi();
@@ -131,6 +132,7 @@ HRESULT MainForm::AcceptDrops() {
     ole = OleInitialize(nullptr);
   }
   if (FAILED(ole)) return ole;
+  HRESULT result = ole;
   for (int slot = 0; slot < kSlotCount; ++slot) {
     dropTargets_[slot] =
         ComRef<SlotDropTarget>::Adopt(new SlotDropTarget([this, slot](const std::wstring& path) {
@@ -138,12 +140,15 @@ HRESULT MainForm::AcceptDrops() {
           droppedPath_[slot] = path;
           PostMessageW(hwnd_, kDropMessage, static_cast<WPARAM>(slot), 0);
         }));
-    RegisterDragDrop(Slot(slot), dropTargets_[slot].get());
+    const HRESULT registered = RegisterDragDrop(Slot(slot), dropTargets_[slot].get());
+    if (FAILED(registered) && SUCCEEDED(result)) result = registered;
   }
-  return ole;
+  return result;
 }
 
 // The slots' tool tips start empty; each shows the last path dropped on it.
+// Without a tool-tip window (the system refused one) the dock works on with
+// no tool tips: nothing else depends on them.
 void MainForm::CreateToolTips() {
   // The common controls are loaded only now, after the window shows.
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES};
@@ -153,6 +158,7 @@ void MainForm::CreateToolTips() {
   tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                              WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
                              CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance_, nullptr);
+  if (!tooltip_) return;
   ScaleToolTips();
   for (int slot = 0; slot < kSlotCount; ++slot) {
     TTTOOLINFOW tool = SlotTool(hwnd_, Slot(slot), L"");
@@ -226,6 +232,7 @@ void MainForm::HandleDrop(int slot) {
   const std::wstring path = droppedPath_[slot];
   const Outcome written = WriteSlotScript(slot, path, appFolder_, settings_->ToolCommand(slot));
   if (!ReportIfFailed(hwnd_, written) || !Run(slot)) return;
+  if (!tooltip_) return;  // a dock without tool tips
   TTTOOLINFOW tool = SlotTool(hwnd_, Slot(slot), path.c_str());
   SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
 }

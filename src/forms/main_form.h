@@ -29,8 +29,9 @@ class MainForm final : public FormWindow {
   void Show();
   // Starts OLE on this thread and gives the slots their drop targets and
   // tool tips. Done once the window shows: nothing can be dropped on a
-  // hidden window, and the user sees the window sooner. The result of
-  // starting OLE; when it fails the slots take no drops.
+  // hidden window, and the user sees the window sooner. The first failure
+  // of starting OLE (then no slot takes drops) or of a slot's registration
+  // as a drop target (then that slot takes none); success otherwise.
   HRESULT AcceptDrops();
 
  private:

@@ -73,7 +73,8 @@ void MoveClientArea(HWND hwnd, const TwipsRect& client, int dpi) {
 
 bool SetForm::Create(HINSTANCE instance, const std::wstring& settingsFile) {
   settingsFile_ = settingsFile;
-  RegisterFormClass(instance, kClassName, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+  if (!RegisterFormClass(instance, kClassName, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)))
+    return false;
 
   // Placed for the system's DPI first; the window's own DPI is known once it
   // exists.

@@ -103,7 +103,8 @@ class VersionForm final : public FormWindow {
 };
 
 void VersionForm::Run() {
-  RegisterFormClass(instance_, kClassName, nullptr);  // the form paints its own blue
+  // The form paints its own blue.
+  if (!RegisterFormClass(instance_, kClassName, nullptr)) return;
 
   // No caption: a fixed dialog frame only; not in the taskbar (owned). Sized
   // for the system's DPI first; the window's own DPI is known once it exists.
