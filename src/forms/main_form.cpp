@@ -5,6 +5,7 @@
 
 #include "browser/html_handler.h"
 #include "common/late_import.h"
+#include "common/report.h"
 #include "forms/controls.h"
 #include "forms/slot_picture.h"
 #include "forms/version_form.h"

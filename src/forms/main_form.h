@@ -9,7 +9,6 @@
 #include <string>
 
 #include "common/handles.h"
-#include "common/report.h"
 #include "common/slots.h"
 #include "forms/dpi.h"
 #include "forms/drop_target.h"
