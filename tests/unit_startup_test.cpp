@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "common/late_import.h"
+#include "settings/settings_file.h"
 #include "slots/slot_runner.h"
 #include "startup/startup.h"
 #include "support.h"

@@ -1,10 +1,11 @@
-// Owning wrappers for Win32 handles and COM interfaces.
+// Owning wrappers for Win32 handles, COM interfaces and OLE's storage media.
 //
 // One small type per kind of handle (and one for a device context's
 // selection); each closes its handle exactly once and cannot be copied.
 #pragma once
 
 #include <windows.h>
+#include <ole2.h>
 
 #include <utility>
 
@@ -119,6 +120,62 @@ class Selection {
  private:
   HDC dc_;
   HGDIOBJ old_;
+};
+
+// A global memory block locked (GlobalLock) while this lives; get() is null
+// when it could not be locked.
+class GlobalLocked {
+ public:
+  explicit GlobalLocked(HGLOBAL memory) : memory_(memory), data_(GlobalLock(memory)) {}
+  ~GlobalLocked() { Unlock(); }
+  GlobalLocked(GlobalLocked&& o) noexcept
+      : memory_(o.memory_), data_(std::exchange(o.data_, nullptr)) {}
+  GlobalLocked& operator=(GlobalLocked&& o) noexcept {
+    if (this != &o) {
+      Unlock();
+      memory_ = o.memory_;
+      data_ = std::exchange(o.data_, nullptr);
+    }
+    return *this;
+  }
+  void* get() const { return data_; }
+
+ private:
+  void Unlock() {
+    if (data_) GlobalUnlock(memory_);
+  }
+  HGLOBAL memory_;
+  void* data_;
+};
+
+// The storage medium a data object hands over in `format` (GetData),
+// released (ReleaseStgMedium) when this ends; empty when it hands none.
+class StorageMedium {
+ public:
+  StorageMedium(IDataObject* data, FORMATETC format) {
+    held_ = data && data->GetData(&format, &medium_) == S_OK;
+  }
+  ~StorageMedium() { Release(); }
+  StorageMedium(StorageMedium&& o) noexcept
+      : medium_(o.medium_), held_(std::exchange(o.held_, false)) {}
+  StorageMedium& operator=(StorageMedium&& o) noexcept {
+    if (this != &o) {
+      Release();
+      medium_ = o.medium_;
+      held_ = std::exchange(o.held_, false);
+    }
+    return *this;
+  }
+  const STGMEDIUM& get() const { return medium_; }
+  explicit operator bool() const { return held_; }
+
+ private:
+  void Release() {
+    if (held_) ReleaseStgMedium(&medium_);
+    held_ = false;
+  }
+  STGMEDIUM medium_ = {};
+  bool held_ = false;
 };
 
 // A reference to a COM object, released when it ends; moved, never copied.

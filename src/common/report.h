@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 
 namespace plum {
 
@@ -15,6 +16,9 @@ struct Outcome {
   bool ok = true;
   std::wstring message;  // when !ok
 };
+
+inline Outcome Succeeded() { return {}; }
+inline Outcome Failed(std::wstring message) { return {false, std::move(message)}; }
 
 // How a failure stands for the program.
 enum class Gravity : UINT {
@@ -28,6 +32,12 @@ enum class Gravity : UINT {
 // Allocates nothing: it also serves when memory has run out.
 inline void ReportFailure(HWND owner, const wchar_t* message, Gravity gravity = Gravity::kWarning) {
   MessageBoxW(owner, message, L"PLUM_DOCK", MB_OK | static_cast<UINT>(gravity));
+}
+
+// Whether `outcome` is a success; a failure is first reported over `owner`.
+inline bool ReportIfFailed(HWND owner, const Outcome& outcome) {
+  if (!outcome.ok) ReportFailure(owner, outcome.message.c_str());
+  return outcome.ok;
 }
 
 }  // namespace plum

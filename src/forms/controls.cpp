@@ -25,10 +25,19 @@ void PlaceControls(HWND parent, std::span<const ControlSpec> table, int dpi,
   }
 }
 
-int ApplyDialogDpiChange(HWND hwnd, WPARAM wParam, LPARAM lParam, const TwipsRect& client) {
-  const int dpi = ApplyDpiChange(hwnd, wParam, lParam);
+HMENU CreateMenuBar(std::span<const MenuSpec> menus) {
+  HMENU bar = CreateMenu();
+  for (const MenuSpec& menu : menus) {
+    HMENU items = CreatePopupMenu();
+    for (const MenuItemSpec& item : menu.items)
+      AppendMenuW(items, item.text ? MF_STRING : MF_SEPARATOR, item.id, item.text);
+    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(items), menu.caption);
+  }
+  return bar;
+}
+
+void FitClientTwips(HWND hwnd, const TwipsRect& client, int dpi) {
   FitClientArea(hwnd, TwipsToPixels(client.width, dpi), TwipsToPixels(client.height, dpi));
-  return dpi;
 }
 
 }  // namespace plum

@@ -37,9 +37,21 @@ void CreateControls(HWND parent, HINSTANCE instance, std::span<const ControlSpec
 void PlaceControls(HWND parent, std::span<const ControlSpec> table, int dpi,
                    std::span<const HFONT> fonts = {});
 
-// A dialog moved to a monitor of another DPI (WM_DPICHANGED): the suggested
-// rectangle, then a client area of `client`'s twips at the new DPI. Returns
-// the DPI, for laying out the controls again.
-int ApplyDialogDpiChange(HWND hwnd, WPARAM wParam, LPARAM lParam, const TwipsRect& client);
+// A menu bar as a table: each drop-down menu's caption and items, in order.
+// An item without text is a separator.
+struct MenuItemSpec {
+  const wchar_t* text;
+  UINT id;
+};
+struct MenuSpec {
+  const wchar_t* caption;
+  std::span<const MenuItemSpec> items;
+};
+
+HMENU CreateMenuBar(std::span<const MenuSpec> menus);
+
+// Sizes a dialog for a client area of `client`'s width and height in twips
+// at `dpi`.
+void FitClientTwips(HWND hwnd, const TwipsRect& client, int dpi);
 
 }  // namespace plum

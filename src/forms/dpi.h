@@ -1,6 +1,6 @@
 // The forms are laid out at the DPI of the monitor each window is on: sizes
 // are given for 96 DPI (or in twips and points) and scaled to it. Functions
-// newer than the oldest supported system are looked up when first needed.
+// newer than the oldest supported system come from common/late_import.h.
 // Deliberate: per-monitor DPI (the manifest asks for it), so that the system
 // never stretches the windows into blur on a second monitor of another DPI.
 #pragma once
@@ -25,7 +25,7 @@ inline int ScreenDpi() {
 // The DPI of the monitor `hwnd` is on; the system's DPI where the system
 // does not tell monitors apart.
 inline int WindowDpi(HWND hwnd) {
-  static const auto get = LateImport<UINT(WINAPI*)(HWND)>(L"user32.dll", "GetDpiForWindow");
+  const auto get = late.GetDpiForWindow.get();
   const int dpi = get ? static_cast<int>(get(hwnd)) : 0;
   return dpi > 0 ? dpi : ScreenDpi();
 }
@@ -35,9 +35,7 @@ inline int Scale(int pixels, int dpi) { return MulDiv(pixels, dpi, kBaseDpi); }
 
 // A system metric (SM_CXSMICON...) at `dpi`.
 inline int MetricForDpi(int index, int dpi) {
-  static const auto get =
-      LateImport<int(WINAPI*)(int, UINT)>(L"user32.dll", "GetSystemMetricsForDpi");
-  if (get) return get(index, static_cast<UINT>(dpi));
+  if (const auto get = late.GetSystemMetricsForDpi.get()) return get(index, static_cast<UINT>(dpi));
   return MulDiv(GetSystemMetrics(index), dpi, ScreenDpi());
 }
 
@@ -77,15 +75,6 @@ inline void FitClientArea(HWND hwnd, int width, int height) {
     SetWindowPos(hwnd, nullptr, 0, 0, window.right - window.left + dx,
                  window.bottom - window.top + dy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
-}
-
-// A window moved to a monitor of another DPI (WM_DPICHANGED): takes the
-// rectangle the system suggests and returns the new DPI.
-inline int ApplyDpiChange(HWND hwnd, WPARAM wParam, LPARAM lParam) {
-  const RECT& r = *reinterpret_cast<const RECT*>(lParam);
-  SetWindowPos(hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
-               SWP_NOZORDER | SWP_NOACTIVATE);
-  return LOWORD(wParam);
 }
 
 }  // namespace plum

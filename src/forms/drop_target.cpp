@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include "common/handles.h"
+
 namespace plum {
 namespace {
 
@@ -14,20 +16,14 @@ bool HasFileList(IDataObject* data) {
 
 // The first path of a CF_HDROP data object; empty when it has none.
 std::wstring FirstDroppedFile(IDataObject* data) {
-  FORMATETC format = FileListFormat();
-  STGMEDIUM medium = {};
-  if (!data || data->GetData(&format, &medium) != S_OK) return {};
-  std::wstring path;
-  auto drop = static_cast<HDROP>(GlobalLock(medium.hGlobal));
-  if (drop) {
-    if (DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) > 0) {
-      const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
-      path.resize(length + 1);
-      path.resize(DragQueryFileW(drop, 0, path.data(), length + 1));
-    }
-    GlobalUnlock(medium.hGlobal);
-  }
-  ReleaseStgMedium(&medium);
+  const StorageMedium medium(data, FileListFormat());
+  if (!medium) return {};
+  const GlobalLocked locked(medium.get().hGlobal);
+  const auto drop = static_cast<HDROP>(locked.get());
+  if (!drop || DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) == 0) return {};
+  const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
+  std::wstring path(length + 1, L'\0');
+  path.resize(DragQueryFileW(drop, 0, path.data(), length + 1));
   return path;
 }
 

@@ -1,5 +1,6 @@
-// The part every form shares: its window handle and the window procedure
-// that routes messages to the form object given at creation.
+// The part every form shares: its window handle, the window procedure that
+// routes messages to the form object given at creation, and the form's
+// layout at the DPI of the monitor it is on.
 #pragma once
 
 #include <windows.h>
@@ -17,7 +18,8 @@ class FormWindow {
   FormWindow& operator=(const FormWindow&) = delete;
 
   // The class's window procedure; CreateWindowExW gets `this` as its last
-  // argument.
+  // argument. A window moved to a monitor of another DPI takes the rectangle
+  // the system suggests and is laid out again at the new DPI.
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
       auto* form =
@@ -26,13 +28,25 @@ class FormWindow {
       SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
     }
     auto* form = reinterpret_cast<FormWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (form && form->hwnd_ == hwnd) return form->Handle(message, wParam, lParam);
-    return DefWindowProcW(hwnd, message, wParam, lParam);
+    if (!form || form->hwnd_ != hwnd) return DefWindowProcW(hwnd, message, wParam, lParam);
+    if (message == WM_DPICHANGED) {
+      const RECT& r = *reinterpret_cast<const RECT*>(lParam);
+      SetWindowPos(hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      form->LayOut(LOWORD(wParam));
+      return 0;
+    }
+    return form->Handle(message, wParam, lParam);
   }
   virtual LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) = 0;
+  // Sizes the window and places and scales its contents for `dpi`: once the
+  // window exists, and again whenever its DPI changes.
+  virtual void LayOut(int dpi) = 0;
 
-  // Registers a form's window class with this procedure (a repeat is harmless).
-  static void RegisterFormClass(HINSTANCE instance, const wchar_t* className, HBRUSH background) {
+  // Registers a form's window class with this procedure. False when the
+  // system refuses (GetLastError tells why); a class already registered is
+  // no failure.
+  static bool RegisterFormClass(HINSTANCE instance, const wchar_t* className, HBRUSH background) {
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = WindowProc;
@@ -40,7 +54,7 @@ class FormWindow {
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = background;
     wc.lpszClassName = className;
-    RegisterClassExW(&wc);
+    return RegisterClassExW(&wc) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
   }
 
   // Shows the form modally over `owner` (which is disabled meanwhile), with

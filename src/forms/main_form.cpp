@@ -5,10 +5,12 @@
 
 #include "browser/html_handler.h"
 #include "common/late_import.h"
+#include "common/report.h"
 #include "forms/controls.h"
 #include "forms/slot_picture.h"
 #include "forms/version_form.h"
 #include "res/resource.h"
+#include "settings/settings_file.h"
 #include "slots/slot_script.h"
 
 namespace plum {
@@ -37,22 +39,11 @@ const UINT kToolInfoSize = TTTOOLINFOW_V2_SIZE;
 // Position and size stay; the window is shown but not activated.
 constexpr UINT kTopmostFlags = SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_SHOWWINDOW;
 
-HMENU BuildMenu() {
-  HMENU bar = CreateMenu();
-  HMENU menu = CreatePopupMenu();
-  AppendMenuW(menu, MF_STRING, IDM_SETTING, L"設定");
-  AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-  AppendMenuW(menu, MF_STRING, IDM_ENDING, L"終了");
-  HMENU info = CreatePopupMenu();
-  AppendMenuW(info, MF_STRING, IDM_VERSION, L"バージョン");
-  HMENU help = CreatePopupMenu();
-  AppendMenuW(help, MF_STRING, IDM_HELP_PRO, L"本体");
-  AppendMenuW(help, MF_STRING, IDM_HELP_LIB, L"ライブラリ");
-  AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(menu), L"メニュー");
-  AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(info), L"情報");
-  AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(help), L"ヘルプ");
-  return bar;
-}
+constexpr MenuItemSpec kMainMenu[] = {{L"設定", IDM_SETTING}, {}, {L"終了", IDM_ENDING}};
+constexpr MenuItemSpec kInfoMenu[] = {{L"バージョン", IDM_VERSION}};
+constexpr MenuItemSpec kHelpMenu[] = {{L"本体", IDM_HELP_PRO}, {L"ライブラリ", IDM_HELP_LIB}};
+constexpr MenuSpec kMenuBar[] = {
+    {L"メニュー", kMainMenu}, {L"情報", kInfoMenu}, {L"ヘルプ", kHelpMenu}};
 
 // A slot's tool in the tool-tip window: the slot image's whole area.
 TTTOOLINFOW SlotTool(HWND form, HWND slot, const wchar_t* text) {
@@ -77,24 +68,26 @@ bool MainForm::Create(HINSTANCE instance, SetForm& settings, const std::wstring&
   settings_ = &settings;
   appFolder_ = appFolder;
 
-  RegisterFormClass(instance, kClassName, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+  if (!RegisterFormClass(instance, kClassName, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)))
+    return false;
 
   // Sized for the system's DPI first: the window's own is known once it exists.
   const int screenDpi = ScreenDpi();
   RECT r = {0, 0, Scale(kClientWidth, screenDpi), Scale(kClientHeight, screenDpi)};
   AdjustWindowRectEx(&r, kStyle, TRUE, 0);
   hwnd_ = CreateWindowExW(0, kClassName, kCaption, kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                          r.right - r.left, r.bottom - r.top, nullptr, BuildMenu(), instance, this);
+                          r.right - r.left, r.bottom - r.top, nullptr, CreateMenuBar(kMenuBar),
+                          instance, this);
   if (!hwnd_) return false;
-  dpi_ = WindowDpi(hwnd_);
   CreateControls(hwnd_, instance, kSlots);
-  Layout();
+  LayOut(WindowDpi(hwnd_));
   Load();
   return true;
 }
 
-// Icons, client area, slot pictures and tool tips at the window's DPI.
-void MainForm::Layout() {
+// Icons, client area, slot pictures and tool tips at `dpi`.
+void MainForm::LayOut(int dpi) {
+  dpi_ = dpi;
   SetIcons();
   FitClientArea(hwnd_, Scale(kClientWidth, dpi_), Scale(kClientHeight, dpi_));
   for (int slot = 0; slot < kSlotCount; ++slot) {
@@ -140,6 +133,7 @@ HRESULT MainForm::AcceptDrops() {
     ole = OleInitialize(nullptr);
   }
   if (FAILED(ole)) return ole;
+  HRESULT result = ole;
   for (int slot = 0; slot < kSlotCount; ++slot) {
     dropTargets_[slot] =
         ComRef<SlotDropTarget>::Adopt(new SlotDropTarget([this, slot](const std::wstring& path) {
@@ -147,23 +141,25 @@ HRESULT MainForm::AcceptDrops() {
           droppedPath_[slot] = path;
           PostMessageW(hwnd_, kDropMessage, static_cast<WPARAM>(slot), 0);
         }));
-    RegisterDragDrop(Slot(slot), dropTargets_[slot].get());
+    const HRESULT registered = RegisterDragDrop(Slot(slot), dropTargets_[slot].get());
+    if (FAILED(registered) && SUCCEEDED(result)) result = registered;
   }
-  return ole;
+  return result;
 }
 
 // The slots' tool tips start empty; each shows the last path dropped on it.
+// Without a tool-tip window (the system refused one) the dock works on with
+// no tool tips: nothing else depends on them.
 void MainForm::CreateToolTips() {
   // The common controls are loaded only now, after the window shows.
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES};
-  if (auto init = LateImport<BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*)>(L"comctl32.dll",
-                                                                         "InitCommonControlsEx"))
-    init(&controls);
+  if (const auto init = late.InitCommonControlsEx.get()) init(&controls);
   // The tooltip window has no owner: under Wine a window that owns one is put
   // below it, instead of topmost, when it asks to be always in front.
   tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                              WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
                              CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance_, nullptr);
+  if (!tooltip_) return;
   ScaleToolTips();
   for (int slot = 0; slot < kSlotCount; ++slot) {
     TTTOOLINFOW tool = SlotTool(hwnd_, Slot(slot), L"");
@@ -228,14 +224,9 @@ bool MainForm::IsDoubleClick(int slot, WORD notification) {
   return second;
 }
 
-// Whether `outcome` is a success; a failure is shown over the window.
-bool MainForm::Tell(const Outcome& outcome) {
-  if (!outcome.ok) ReportFailure(hwnd_, outcome.message.c_str());
-  return outcome.ok;
-}
-
 bool MainForm::Run(int slot) {
-  return Tell(RunSlot(slot, appFolder_, settings_->ToolCommand(slot), activationTitle_));
+  return ReportIfFailed(hwnd_,
+                        RunSlot(slot, appFolder_, settings_->ToolCommand(slot), activationTitle_));
 }
 
 // Deliberate: a re-run follows the file as it is now (a source first saved
@@ -252,9 +243,10 @@ void MainForm::Rerun(int slot) {
 void MainForm::HandleDrop(int slot) {
   const std::wstring path = droppedPath_[slot];
   const std::wstring tool = settings_->ToolCommand(slot);
-  if (!Tell(WriteSlotScript(slot, path, appFolder_, tool))) return;
+  if (!ReportIfFailed(hwnd_, WriteSlotScript(slot, path, appFolder_, tool))) return;
   lastDrop_[slot] = {path, tool};
   if (!Run(slot)) return;
+  if (!tooltip_) return;  // a dock without tool tips
   TTTOOLINFOW tip = SlotTool(hwnd_, Slot(slot), path.c_str());
   SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tip));
 }
@@ -268,10 +260,6 @@ LRESULT MainForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ACTIVATE:
       OnActivate(wParam, lParam);
       break;
-    case WM_DPICHANGED:  // moved to a monitor of another DPI
-      dpi_ = ApplyDpiChange(hwnd_, wParam, lParam);
-      Layout();
-      return 0;
     case kDropMessage:
       HandleDrop(static_cast<int>(wParam));
       return 0;
@@ -292,10 +280,10 @@ LRESULT MainForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
           ShowVersionForm(instance_, hwnd_);
           return 0;
         case IDM_HELP_PRO:
-          Tell(OpenInBrowser(ProgramHelpPath(appFolder_)));
+          ReportIfFailed(hwnd_, OpenInBrowser(ProgramHelpPath(appFolder_)));
           return 0;
         case IDM_HELP_LIB:
-          Tell(OpenInBrowser(LibraryHelpPath(appFolder_)));
+          ReportIfFailed(hwnd_, OpenInBrowser(LibraryHelpPath(appFolder_)));
           return 0;
       }
       return 0;

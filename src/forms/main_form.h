@@ -9,7 +9,6 @@
 #include <string>
 
 #include "common/handles.h"
-#include "common/report.h"
 #include "common/slots.h"
 #include "forms/dpi.h"
 #include "forms/drop_target.h"
@@ -29,15 +28,16 @@ class MainForm final : public FormWindow {
   void Show();
   // Starts OLE on this thread and gives the slots their drop targets and
   // tool tips. Done once the window shows: nothing can be dropped on a
-  // hidden window, and the user sees the window sooner. The result of
-  // starting OLE; when it fails the slots take no drops.
+  // hidden window, and the user sees the window sooner. The first failure
+  // of starting OLE (then no slot takes drops) or of a slot's registration
+  // as a drop target (then that slot takes none); success otherwise.
   HRESULT AcceptDrops();
 
  private:
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override;
   void Load();
   void CreateToolTips();
-  void Layout();
+  void LayOut(int dpi) override;
   void SetIcons();
   void ScaleToolTips();
   void OnActivate(WPARAM wParam, LPARAM lParam);
@@ -46,7 +46,6 @@ class MainForm final : public FormWindow {
   bool Run(int slot);
   void Rerun(int slot);
   bool IsDoubleClick(int slot, WORD notification);
-  bool Tell(const Outcome& outcome);
   HWND Slot(int slot) const;
 
   HINSTANCE instance_ = nullptr;

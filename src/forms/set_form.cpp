@@ -2,13 +2,13 @@
 
 #include <commdlg.h>
 
-#include <string_view>
 #include <vector>
 
 #include "common/late_import.h"
 #include "common/report.h"
 #include "common/slots.h"
 #include "common/text.h"
+#include "common/window_text.h"
 #include "forms/controls.h"
 #include "res/resource.h"
 #include "settings/settings_file.h"
@@ -18,7 +18,9 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"PlumDockSetForm";
 constexpr wchar_t kCaption[] = L"設定";
-constexpr wchar_t kFileDialogDll[] = L"comdlg32.dll";
+// The file dialog's filter: the description, then its pattern, each ended by
+// NUL, and the literal's own NUL to end the list.
+constexpr wchar_t kFileFilter[] = L"実行ファイル(*.exe)\0*.exe\0";
 
 enum : int {
   kIdOk = IDC_SET_OK,
@@ -53,33 +55,9 @@ constexpr ControlSpec kControls[] = {
 
 constexpr TwipsRect kClientTwips = {2760, 3750, 6030, 2700};
 
-std::wstring WindowText(HWND hwnd) {
-  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
-  text.resize(
-      static_cast<size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
-
-// The filter the file-open dialog is given for a description such as
-// "実行ファイル(*.exe)": the description, then the pattern in its
-// parentheses, each ended by NUL, and a final NUL.
-std::wstring FileDialogFilter(std::wstring_view description) {
-  std::wstring pattern = L"*.*";
-  const size_t open = description.rfind(L'(');
-  const size_t close = description.rfind(L')');
-  if (open != std::wstring_view::npos && close != std::wstring_view::npos && close > open + 1)
-    pattern = std::wstring(description.substr(open + 1, close - open - 1));
-  std::wstring filter(description);
-  filter += L'\0';
-  filter += pattern;
-  filter += L'\0';
-  return filter;  // the string's own terminator ends the list
-}
-
-// Sizes `hwnd` for a client area of `client`'s twips at `dpi` and moves it
-// so that the client area's top left is where `client` puts it on the screen.
-void PlaceClientArea(HWND hwnd, const TwipsRect& client, int dpi) {
-  FitClientArea(hwnd, TwipsToPixels(client.width, dpi), TwipsToPixels(client.height, dpi));
+// Moves `hwnd` so that its client area's top left is where `client` puts it
+// on the screen at `dpi`.
+void MoveClientArea(HWND hwnd, const TwipsRect& client, int dpi) {
   RECT window;
   POINT origin = {0, 0};
   GetWindowRect(hwnd, &window);
@@ -95,7 +73,8 @@ void PlaceClientArea(HWND hwnd, const TwipsRect& client, int dpi) {
 
 bool SetForm::Create(HINSTANCE instance, const std::wstring& settingsFile) {
   settingsFile_ = settingsFile;
-  RegisterFormClass(instance, kClassName, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+  if (!RegisterFormClass(instance, kClassName, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)))
+    return false;
 
   // Placed for the system's DPI first; the window's own DPI is known once it
   // exists.
@@ -111,13 +90,15 @@ bool SetForm::Create(HINSTANCE instance, const std::wstring& settingsFile) {
   if (!hwnd_) return false;
   CreateControls(hwnd_, instance, kControls);
   const int windowDpi = WindowDpi(hwnd_);
-  PlaceClientArea(hwnd_, kClientTwips, windowDpi);
-  LayOutControls(windowDpi);
+  LayOut(windowDpi);
+  MoveClientArea(hwnd_, kClientTwips, windowDpi);
   return true;
 }
 
-// The controls' places and font at `dpi`; the old font goes once none uses it.
-void SetForm::LayOutControls(int dpi) {
+// The client area, the controls' places and their font at `dpi`; the old
+// font goes once none uses it.
+void SetForm::LayOut(int dpi) {
+  FitClientTwips(hwnd_, kClientTwips, dpi);
   DpiFont font(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)), dpi);
   const HFONT fonts[] = {font.get()};
   PlaceControls(hwnd_, kControls, dpi, fonts);
@@ -127,10 +108,6 @@ void SetForm::LayOutControls(int dpi) {
 void SetForm::SetOwner(HWND owner) {
   owner_ = owner;
   SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
-}
-
-void SetForm::SetFileFilter(std::wstring_view description) {
-  filter_ = FileDialogFilter(description);
 }
 
 std::wstring SetForm::ToolCommand(int slot) const {
@@ -163,13 +140,13 @@ void SetForm::Browse(int slot) {
   OPENFILENAMEW ofn = {};
   ofn.lStructSize = sizeof ofn;
   ofn.hwndOwner = hwnd_;
-  ofn.lpstrFilter = filter_.empty() ? nullptr : filter_.c_str();
+  ofn.lpstrFilter = kFileFilter;
   ofn.lpstrFile = fileName_;
   ofn.nMaxFile = static_cast<DWORD>(std::size(fileName_));
   // The file dialog's library (which brings the printing libraries with it)
   // is loaded when the dialog is first needed.
-  const auto open = LateImport<BOOL(WINAPI*)(OPENFILENAMEW*)>(kFileDialogDll, "GetOpenFileNameW");
-  const auto extendedError = LateImport<DWORD(WINAPI*)()>(kFileDialogDll, "CommDlgExtendedError");
+  const auto open = late.GetOpenFileNameW.get();
+  const auto extendedError = open ? late.CommDlgExtendedError.get() : nullptr;
   const DWORD loadError = GetLastError();
   std::wstring reason;
   if (!open || !extendedError) {
@@ -182,8 +159,8 @@ void SetForm::Browse(int slot) {
   } else {
     return;  // Deliberate: a cancelled dialog leaves the text box as it was.
   }
-  const std::wstring message = std::wstring(L"ファイルを開くダイアログ (") + kFileDialogDll +
-                               L") を表示できません。\n" + reason;
+  const std::wstring message = std::wstring(L"ファイルを開くダイアログ (") +
+                               late.GetOpenFileNameW.library() + L") を表示できません。\n" + reason;
   ReportFailure(hwnd_, message.c_str());
 }
 
@@ -222,9 +199,6 @@ LRESULT SetForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_CLOSE:  // the close box keeps the edits, like Cancel
       Hide();
-      return 0;
-    case WM_DPICHANGED:  // moved to a monitor of another DPI
-      LayOutControls(ApplyDialogDpiChange(hwnd_, wParam, lParam, kClientTwips));
       return 0;
   }
   return DefWindowProcW(hwnd_, message, wParam, lParam);

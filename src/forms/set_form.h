@@ -7,15 +7,11 @@
 #include <windows.h>
 
 #include <string>
-#include <string_view>
 
 #include "forms/dpi.h"
 #include "forms/form_window.h"
 
 namespace plum {
-
-// The always-in-front state as the check box holds it.
-enum AlwaysInFront : int { kUnticked = 0, kTicked = 1, kGreyed = 2 };
 
 class SetForm final : public FormWindow {
  public:
@@ -25,7 +21,6 @@ class SetForm final : public FormWindow {
   bool Create(HINSTANCE instance, const std::wstring& settingsFile);
   // The window that owns the dialog (the main window), set once it exists.
   void SetOwner(HWND owner);
-  void SetFileFilter(std::wstring_view description);
 
   std::wstring ToolCommand(int slot) const;
   void SetToolCommand(int slot, const std::wstring& command);
@@ -37,7 +32,7 @@ class SetForm final : public FormWindow {
 
  private:
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override;
-  void LayOutControls(int dpi);
+  void LayOut(int dpi) override;
   void Browse(int slot);
   void Save();
   void Hide();
@@ -45,7 +40,6 @@ class SetForm final : public FormWindow {
   HWND owner_ = nullptr;
   DpiFont font_;  // the controls' font at the window's DPI
   std::wstring settingsFile_;
-  std::wstring filter_;
   wchar_t fileName_[260] = {};  // kept between uses: one dialog serves every slot's button
 };
 

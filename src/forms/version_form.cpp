@@ -65,7 +65,7 @@ bool HasFace(const wchar_t* face) {
   return found;
 }
 
-// A bold Japanese font of `tenthsOfPoint` / 100 points.
+// A bold Japanese font of `hundredthsOfPoint` / 100 points.
 FontHandle JapaneseFont(int hundredthsOfPoint, int dpi) {
   LOGFONTW lf = {};
   lf.lfHeight = -MulDiv(hundredthsOfPoint, dpi, 7200);
@@ -88,7 +88,7 @@ class VersionForm final : public FormWindow {
 
  private:
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override;
-  void LayOut(int dpi);
+  void LayOut(int dpi) override;
   void DrawOkButton(const DRAWITEMSTRUCT& item);
   void Close();
 
@@ -103,39 +103,35 @@ class VersionForm final : public FormWindow {
 };
 
 void VersionForm::Run() {
-  RegisterFormClass(instance_, kClassName, nullptr);  // the form paints its own blue
+  // The form paints its own blue.
+  if (!RegisterFormClass(instance_, kClassName, nullptr)) return;
 
   // No caption: a fixed dialog frame only; not in the taskbar (owned). Sized
   // for the system's DPI first; the window's own DPI is known once it exists.
+  // It is made at the top left of the main monitor, whose middle it goes to,
+  // so it is laid out at that monitor's DPI and then centred once.
   const int dpi = ScreenDpi();
   const DWORD style = WS_POPUP | WS_DLGFRAME | WS_CLIPCHILDREN;
   const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
   RECT r = {0, 0, TwipsToPixels(kClientTwips.width, dpi), TwipsToPixels(kClientTwips.height, dpi)};
   AdjustWindowRectEx(&r, style, FALSE, exStyle);
-  const int width = r.right - r.left, height = r.bottom - r.top;
-  const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-  const int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-  hwnd_ = CreateWindowExW(exStyle, kClassName, L"", style, left, top, width, height, owner_,
-                          nullptr, instance_, this);
+  hwnd_ = CreateWindowExW(exStyle, kClassName, L"", style, 0, 0, r.right - r.left, r.bottom - r.top,
+                          owner_, nullptr, instance_, this);
   if (!hwnd_) return;
   CreateControls(hwnd_, instance_, kControls);
   SendMessageW(hwnd_, DM_SETDEFID, IDOK, 0);
-  const int windowDpi = WindowDpi(hwnd_);
-  if (windowDpi != dpi) {
-    FitClientArea(hwnd_, TwipsToPixels(kClientTwips.width, windowDpi),
-                  TwipsToPixels(kClientTwips.height, windowDpi));
-    GetWindowRect(hwnd_, &r);
-    SetWindowPos(hwnd_, nullptr, (GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left)) / 2,
-                 (GetSystemMetrics(SM_CYSCREEN) - (r.bottom - r.top)) / 2, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  }
-  LayOut(windowDpi);
+  LayOut(WindowDpi(hwnd_));
+  GetWindowRect(hwnd_, &r);
+  SetWindowPos(hwnd_, nullptr, (GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left)) / 2,
+               (GetSystemMetrics(SM_CYSCREEN) - (r.bottom - r.top)) / 2, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 
   if (!RunModal(owner_, IDOK)) Close();
 }
 
-// Fonts, pointer, icon and the controls' places at `dpi`.
+// Client area, fonts, pointer, icon and the controls' places at `dpi`.
 void VersionForm::LayOut(int dpi) {
+  FitClientTwips(hwnd_, kClientTwips, dpi);
   DpiFont standard(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)), dpi);
   FontHandle title = JapaneseFont(1425, dpi);
   FontHandle link = JapaneseFont(900, dpi);
@@ -154,6 +150,7 @@ void VersionForm::LayOut(int dpi) {
   standardFont_ = std::move(standard);
   titleFont_ = std::move(title);
   linkFont_ = std::move(link);
+  InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 void VersionForm::DrawOkButton(const DRAWITEMSTRUCT& item) {
@@ -209,16 +206,11 @@ LRESULT VersionForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         Close();  // Enter, Esc and the OK button
       } else if (LOWORD(wParam) == IDC_VER_LINK && HIWORD(wParam) == STN_CLICKED) {
         // The author's page with a closing slash.
-        const Outcome opened = OpenInBrowser(PLUM_DOCK_HOMEPAGE L"/");
-        if (!opened.ok) ReportFailure(hwnd_, opened.message.c_str());
+        ReportIfFailed(hwnd_, OpenInBrowser(PLUM_DOCK_HOMEPAGE L"/"));
       }
       return 0;
     case WM_CLOSE:
       Close();
-      return 0;
-    case WM_DPICHANGED:  // moved to a monitor of another DPI
-      LayOut(ApplyDialogDpiChange(hwnd_, wParam, lParam, kClientTwips));
-      InvalidateRect(hwnd_, nullptr, TRUE);
       return 0;
   }
   return DefWindowProcW(hwnd_, message, wParam, lParam);

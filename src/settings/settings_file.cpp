@@ -29,6 +29,10 @@ std::string AnsiPathForFile(const std::wstring& path) {
   return result + name.bytes;
 }
 
+SettingWrite Refused(std::wstring key, std::wstring reason) {
+  return {false, std::move(key), std::move(reason)};
+}
+
 }  // namespace
 
 std::wstring ReadSetting(const std::wstring& section, const std::wstring& key,
@@ -58,6 +62,18 @@ SettingRead ReadSettingOrDefault(const std::wstring& section, const std::wstring
   return result;
 }
 
+int AlwaysInFrontFromText(std::wstring_view text) {
+  while (!text.empty() && (text.front() == L' ' || text.front() == L'\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == L' ' || text.back() == L'\t')) text.remove_suffix(1);
+  if (text.empty() || text.size() > 9) return kTicked;
+  int value = 0;
+  for (wchar_t c : text) {
+    if (c < L'0' || c > L'9') return kTicked;
+    value = value * 10 + (c - L'0');
+  }
+  return value <= kGreyed ? value : kTicked;
+}
+
 SettingWrite WriteSetting(const std::wstring& section, const std::wstring& key,
                           const std::wstring& value, const std::wstring& file) {
   return WriteSettings({{section, key, value}}, file);
@@ -70,17 +86,16 @@ SettingWrite WriteSettings(const std::vector<SettingEntry>& entries, const std::
   for (const SettingEntry& e : entries) {
     Encoded bytes = EncodeText(e.value, CP_ACP);
     if (!bytes.ok())
-      return {false, e.key,
-              DescribeCharacter(*bytes.unrepresentable) +
-                  L" はこのシステムの文字コードで保存できません。"};
+      return Refused(e.key, DescribeCharacter(*bytes.unrepresentable) +
+                                L" はこのシステムの文字コードで保存できません。");
     values.push_back(std::move(bytes.bytes));
   }
   const std::string path = AnsiPathForFile(file);
-  if (path.empty()) return {false, {}, L"ファイルのパスをこのシステムの文字コードで表せません。"};
+  if (path.empty()) return Refused({}, L"ファイルのパスをこのシステムの文字コードで表せません。");
   for (size_t i = 0; i < entries.size(); ++i) {
     if (!WritePrivateProfileStringA(Ansi(entries[i].section).c_str(), Ansi(entries[i].key).c_str(),
                                     values[i].c_str(), path.c_str()))
-      return {false, entries[i].key, SystemMessage(GetLastError())};
+      return Refused(entries[i].key, SystemMessage(GetLastError()));
   }
   return {};
 }

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/slots.h"
@@ -23,6 +24,13 @@ inline constexpr const wchar_t* kSlotKeys[kSlotCount] = {L"INDEX_APPLET", L"INDE
 inline constexpr const wchar_t* kDefaultToolCommands[kSlotCount] = {L"appletviewer", L"java",
                                                                     L"javac"};
 inline constexpr wchar_t kDefaultTop[] = L"1";
+
+// The always-in-front state as the settings dialog's check box holds it.
+enum AlwaysInFront : int { kUnticked = 0, kTicked = 1, kGreyed = 2 };
+
+// The always-in-front state for the "TOP" text: 0, 1 or 2 as written; any
+// other text means the default, 1 (ticked).
+int AlwaysInFrontFromText(std::wstring_view text);
 
 // The settings file's name in the app folder.
 inline constexpr wchar_t kSettingsFileName[] = L"plum_dock.ini";

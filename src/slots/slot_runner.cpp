@@ -1,10 +1,8 @@
 #include "slots/slot_runner.h"
 
-#include <vector>
-
-#include "common/handles.h"
 #include "common/process.h"
 #include "common/text.h"
+#include "common/window_text.h"
 #include "slots/slot_script.h"
 
 namespace plum {
@@ -12,14 +10,6 @@ namespace {
 
 BOOL WINAPI IgnoreInterrupts(DWORD event) {
   return event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT;
-}
-
-std::wstring WindowTitle(HWND hwnd) {
-  const int length = GetWindowTextLengthW(hwnd);
-  if (length <= 0) return {};
-  std::wstring title(static_cast<size_t>(length) + 1, L'\0');
-  title.resize(static_cast<size_t>(GetWindowTextW(hwnd, title.data(), length + 1)));
-  return title;
 }
 
 struct TitleSearch {
@@ -31,7 +21,7 @@ struct TitleSearch {
 BOOL CALLBACK FindMatch(HWND hwnd, LPARAM param) {
   auto* search = reinterpret_cast<TitleSearch*>(param);
   if (!IsWindowVisible(hwnd)) return TRUE;
-  if (!TitleMatches(WindowTitle(hwnd), *search->title, search->prefix)) return TRUE;
+  if (!TitleMatches(WindowText(hwnd), *search->title, search->prefix)) return TRUE;
   search->found = hwnd;
   return FALSE;
 }
@@ -112,11 +102,11 @@ Outcome RunSlot(int slot, const std::wstring& appFolder, const std::wstring& too
         L"スクリプト " + script + L" を起動できません。\n" + SystemMessage(error);
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
       message += L"\nこのスロットにはまだファイルがドロップされていません。";
-    return {false, message};
+    return Failed(std::move(message));
   }
 
   activationTitle = ActivationTitleAfter(toolCommand);
-  return {};
+  return Succeeded();
 }
 
 }  // namespace plum

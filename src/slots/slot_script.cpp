@@ -89,8 +89,8 @@ Outcome WriteSlotScript(int slot, const std::wstring& droppedPath, const std::ws
     if (const DWORD error =
             ReplaceFileContents(scriptPath, EncodeOrSubstitute(script.text, codePage)))
       script.refusal = SystemMessage(error);
-  if (script.ok()) return {};
-  return {false, Concat({L"スクリプト ", scriptPath, L" を書けません。\n", script.refusal})};
+  if (script.ok()) return Succeeded();
+  return Failed(Concat({L"スクリプト ", scriptPath, L" を書けません。\n", script.refusal}));
 }
 
 }  // namespace plum

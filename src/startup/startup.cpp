@@ -10,8 +10,6 @@
 namespace plum {
 namespace {
 
-constexpr wchar_t kFileFilter[] = L"実行ファイル(*.exe)";
-
 std::wstring ExecutablePath() {
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {
@@ -32,18 +30,6 @@ std::wstring AppFolderOf(std::wstring_view executablePath) {
   return folder;
 }
 
-int AlwaysInFrontFromText(std::wstring_view text) {
-  while (!text.empty() && (text.front() == L' ' || text.front() == L'\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == L' ' || text.back() == L'\t')) text.remove_suffix(1);
-  if (text.empty() || text.size() > 9) return kTicked;
-  int value = 0;
-  for (wchar_t c : text) {
-    if (c < L'0' || c > L'9') return kTicked;
-    value = value * 10 + (c - L'0');
-  }
-  return value <= kGreyed ? value : kTicked;
-}
-
 bool StartUp(HINSTANCE instance) {
   // The windows live as long as the program; it ends without unwinding.
   static SetForm setForm;
@@ -55,7 +41,6 @@ bool StartUp(HINSTANCE instance) {
   if (!setForm.Create(instance, settingsFile)) return false;
   if (!mainForm.Create(instance, setForm, appFolder)) return false;
   setForm.SetOwner(mainForm.hwnd());
-  setForm.SetFileFilter(kFileFilter);
 
   bool stored = true;
   for (int slot = 0; slot < kSlotCount; ++slot) {

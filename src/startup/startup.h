@@ -12,10 +12,6 @@ namespace plum {
 // The folder of an executable's path, always ending in a backslash.
 std::wstring AppFolderOf(std::wstring_view executablePath);
 
-// The always-in-front state for the "TOP" text: 0, 1 or 2 as written; any
-// other text means the default, 1 (ticked).
-int AlwaysInFrontFromText(std::wstring_view text);
-
 // Runs the start-up sequence and shows the main window. False when a window
 // could not be created.
 bool StartUp(HINSTANCE instance);
