@@ -285,10 +285,16 @@ TEST_F(ScriptTest, TheRealJdkCompilesAndRunsWhatLearnersDrop) {
   run(1, java, src / L"chap01" / L"Hello.class", src / L"ran.txt");
   EXPECT_EQ(ReadFile(src / L"ran.txt"), "pkg");
 
-  // A bare javac with no javac on PATH: the JDK that JAVA_HOME names.
+  // A bare javac with no javac on PATH: the JDK that JAVA_HOME names, else
+  // the one an installer registered.
   SetEnvironmentVariableW(L"JAVA_HOME", jdk.c_str());
   run(2, L"javac", src / L"Hello.java", src / L"Hello.class");
   SetEnvironmentVariableW(L"JAVA_HOME", nullptr);
+  const wchar_t* const key = L"SOFTWARE\\JavaSoft\\JDK\\17.0.99";
+  RegSetKeyValueW(HKEY_LOCAL_MACHINE, key, L"JavaHome", REG_SZ, jdk.c_str(),
+                  static_cast<DWORD>((jdk.wstring().size() + 1) * sizeof(wchar_t)));
+  run(2, L"javac -g", src / L"Hello.java", src / L"Hello.class");
+  RegDeleteTreeW(HKEY_LOCAL_MACHINE, key);
 }
 
 }  // namespace
