@@ -17,6 +17,12 @@ using namespace t;
 
 bool Topmost(HWND w) { return GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_TOPMOST; }
 
+// A message box of the dock shows, modal over `owner`: owned by it, `owner` disabled meanwhile.
+bool BoxOver(const Dock& dock, HWND owner) {
+  HWND box = dock.Window(L"", L"#32770", 8000);
+  return box && GetWindow(box, GW_OWNER) == owner && !IsWindowEnabled(owner);
+}
+
 // Replaces the text of an edit box by typing, as a user would. Keys typed
 // while Wine still handles earlier ones can get lost: wait, and try again.
 void Retype(HWND edit, const std::wstring& text) {
@@ -68,7 +74,8 @@ TEST_F(DockTest, DropsRunEachSlotsToolAndBringThePreviousRunsWindowForward) {
   const Process applet = Window(L"applet"), viewer = Window(L"applet viewer"),
                 java = Window(L"java");
   const fs::path hello = Source(L"Hello.java");
-  dock.DoubleClick(0);  // nothing was dropped on it yet
+  dock.DoubleClick(0);                    // nothing was dropped on it yet
+  EXPECT_TRUE(BoxOver(dock, dock.main));  // not behind the dock, which takes no drops meanwhile
   EXPECT_NE(dock.Message().find(L"plum_dock0.bat"), std::wstring::npos);
   EXPECT_TRUE(ToolRuns(log).empty());
 
@@ -174,7 +181,7 @@ TEST_F(DockTest, SettingsDialogEditsAreLiveAndOnlyOkSavesThem) {
   fs::remove(app.dir / L"plum_dock.ini");  // Wine writes a read-only file: a folder it cannot
   fs::create_directory(app.dir / L"plum_dock.ini");
   Click(GetDlgItem(dialog, IDC_SET_OK));
-  EXPECT_TRUE(dock.Window(L"", L"#32770") && !IsWindowEnabled(dialog));  // the message is over it
+  EXPECT_TRUE(BoxOver(dock, dialog));
   EXPECT_NE(dock.Message().find((app.dir / L"plum_dock.ini").wstring()), std::wstring::npos);
   EXPECT_TRUE(IsWindowVisible(dialog));  // nothing lost: the dialog stays with the edits
   Click(GetDlgItem(dialog, IDC_SET_CANCEL));
@@ -245,7 +252,8 @@ TEST_F(DockTest, TheConsoleShowsTheBannerOutputInputAndErrors) {
                     L">javac Hello.java & goto :eof\nran javac.exe"))
       << ReadFile(screen);
   Click(Console());
-  Xdo({L"type", L"--delay", L"40", L"typed line"}), Xdo({L"key", L"Return"});
+  Xdo({L"type", L"--delay", L"40", L"typed line"});
+  Xdo({L"key", L"Return"});
   std::vector<ToolRun> runs = WaitRuns(log, 2);
   ASSERT_EQ(runs.size(), 2u);
   EXPECT_EQ(runs[1].program + L" " + runs[1].folder, L"input typed line");
@@ -296,9 +304,9 @@ TEST_F(DockTest, HelpItemsAndTheAboutLinkOpenTheHtmlProgram) {
   EXPECT_TRUE(dock.Ended(5000));
 }
 
-// Bad settings files and an app folder where nothing can be written: the
-// dock starts, says what it cannot write, and loses nothing it can keep.
-TEST_F(DockTest, BadSettingsAndAnUnwritableAppFolder) {
+// Bad settings files, an app folder where nothing can be written and a command processor that is
+// no program: the dock starts, says what it cannot do, and loses nothing it can keep.
+TEST_F(DockTest, BadSettingsAnUnwritableAppFolderAndScriptsThatCannotStart) {
   const std::string bad[] = {std::string("\xff\xfe\0\x01[PATH\r\n==\r\n", 14),
                              "[CHECK]\r\nTOP=abc\r\n", "[CHECK]\r\nTOP=99999999999999999999\r\n",
                              "[PATH]\r\nINDEX_APP=" + std::string(5000, 'x') + "\r\n"};
@@ -312,16 +320,22 @@ TEST_F(DockTest, BadSettingsAndAnUnwritableAppFolder) {
   fs::create_directories(app.dir / L"plum_dock.ini");  // names taken by folders
   fs::create_directories(app.dir / L"plum_dock1.bat.new");
   WriteFile(app.dir / L"plum_dock1.bat", "@echo old\r\n");
+  const fs::path hello = Source(L"Hello.java");
+  wchar_t comspec[MAX_PATH] = L"";  // what the system runs a script with
+  GetEnvironmentVariableW(L"COMSPEC", comspec, MAX_PATH);
+  SetEnvironmentVariableW(L"COMSPEC", hello.c_str());
   Dock dock(app.dir);
+  SetEnvironmentVariableW(L"COMSPEC", comspec);  // the dock keeps it
   ASSERT_TRUE(dock.main);
   EXPECT_NE(dock.Message(8000).find((app.dir / L"plum_dock.ini").wstring()), std::wstring::npos);
-  dock.Drop(1, {Source(L"Hello.java")});
-  EXPECT_NE(dock.Message(8000).find((app.dir / L"plum_dock1.bat").wstring()), std::wstring::npos);
+  dock.Drop(1, {hello});
+  EXPECT_TRUE(BoxOver(dock, dock.main));
+  EXPECT_NE(dock.Message().find((app.dir / L"plum_dock1.bat").wstring()), std::wstring::npos);
   EXPECT_EQ(ReadFile(app.dir / L"plum_dock1.bat"), "@echo old\r\n");
-  dock.Drop(2, {Source(L"Hello.java")});  // the defaults hold for the run
-  const std::vector<ToolRun> runs = WaitRuns(log, 1);
-  ASSERT_EQ(runs.size(), 1u);
-  EXPECT_EQ(runs[0].program, L"javac.exe");
+  dock.Drop(2, {hello});  // written with the defaults, but it cannot start
+  EXPECT_NE(dock.Message().find((app.dir / L"plum_dock2.bat").wstring()), std::wstring::npos);
+  EXPECT_NE(ReadFile(app.dir / L"plum_dock2.bat").find("javac Hello.java"), std::string::npos);
+  EXPECT_EQ(dock.Tooltip(2), L"");  // the slot still shows what it ran last: nothing
 }
 
 // What any process can see of another: its entries in the system handle
@@ -355,7 +369,8 @@ Counts Measure(DWORD pid, HANDLE process) {
   owner = pid;
   auto count = [](HWND w, LPARAM windows) {
     DWORD id = 0;
-    *reinterpret_cast<long*>(windows) += GetWindowThreadProcessId(w, &id) && id == owner;
+    GetWindowThreadProcessId(w, &id);
+    if (id == owner) ++*reinterpret_cast<long*>(windows);
     return TRUE;
   };
   EnumChildWindows(GetDesktopWindow(), count, reinterpret_cast<LPARAM>(&c.windows));
