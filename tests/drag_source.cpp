@@ -12,7 +12,10 @@
 namespace {
 
 struct Source : IDropSource {
-  STDMETHODIMP QueryInterface(REFIID, void** out) override { return *out = this, S_OK; }
+  STDMETHODIMP QueryInterface(REFIID, void** out) override {
+    *out = this;
+    return S_OK;
+  }
   STDMETHODIMP_(ULONG) AddRef() override { return 1; }
   STDMETHODIMP_(ULONG) Release() override { return 1; }
   STDMETHODIMP QueryContinueDrag(BOOL escape, DWORD keys) override {
