@@ -1,4 +1,5 @@
-// Start-up's rules (app folder, always-in-front text, activation title), its library search.
+// Small rules, each a test of its own: the app folder (start-up), the always-in-front text, the
+// activation title (slots); and the system libraries' search (common).
 #include <gtest/gtest.h>
 
 #include "common/late_import.h"
@@ -8,12 +9,18 @@
 
 using namespace t;
 
-TEST(Rules, AppFolderAlwaysInFrontTextAndActivationTitle) {
+TEST(AppFolder, IsTheExecutablesFolderWithItsBackslash) {
   EXPECT_EQ(plum::AppFolderOf(L"C:\\プラム\\plum_dock.exe"), L"C:\\プラム\\");
   EXPECT_EQ(plum::AppFolderOf(L"D:\\plum_dock.exe"), L"D:\\");
+}
+
+TEST(AlwaysInFront, TextIsZeroOneOrTwoAnythingElseTicked) {
   const std::pair<const wchar_t*, int> tops[] = {{L"0", 0}, {L"1", 1}, {L"2", 2}, {L" 0 ", 0},
                                                  {L"3", 1}, {L"", 1},  {L"x", 1}, {L"-1", 1}};
   for (const auto& [text, state] : tops) EXPECT_EQ(plum::AlwaysInFrontFromText(text), state);
+}
+
+TEST(ActivationTitle, IsTheCommandOrItsFirstSixCharactersAndMatchesIgnoringCase) {
   EXPECT_EQ(plum::ActivationTitleAfter(L"12345678"), L"12345678");
   EXPECT_EQ(plum::ActivationTitleAfter(L"123456789"), L"123456");
   EXPECT_TRUE(plum::TitleMatches(L"JAVAC", L"javac", false));
