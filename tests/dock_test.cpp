@@ -1,5 +1,5 @@
-// The real plum_dock.exe, started in a fresh app folder and driven from
-// outside as a user drives it: real drags, clicks, keys and menus.
+// The real plum_dock.exe, started in a fresh app folder and driven from outside as a user drives
+// it: real drags, clicks, keys and menus.
 #include <gtest/gtest.h>
 #include <ole2.h>
 #include <winternl.h>
@@ -23,8 +23,8 @@ bool BoxOver(const Dock& dock, HWND owner) {
   return box && GetWindow(box, GW_OWNER) == owner && !IsWindowEnabled(owner);
 }
 
-// Replaces the text of an edit box by typing, as a user would. Keys typed
-// while Wine still handles earlier ones can get lost: wait, and try again.
+// Replaces the text of an edit box by typing, as a user would. Keys typed while Wine still handles
+// earlier ones can get lost: wait, and try again.
 void Retype(HWND edit, const std::wstring& text) {
   for (int attempt = 0; attempt < 3 && (attempt == 0 || Text(edit) != text); ++attempt) {
     Click(edit);
@@ -71,8 +71,7 @@ TEST_F(DockTest, DropsRunEachSlotsToolAndBringThePreviousRunsWindowForward) {
   EXPECT_TRUE(WaitFor([&] { return Topmost(dock.main); }));
 
   // The window titled exactly so comes before one above it that only begins so.
-  const Process applet = Window(L"applet"), viewer = Window(L"applet viewer"),
-                java = Window(L"java");
+  const Process others[] = {Window(L"applet"), Window(L"applet viewer"), Window(L"java")};
   const fs::path hello = Source(L"Hello.java");
   dock.DoubleClick(0);                    // nothing was dropped on it yet
   EXPECT_TRUE(BoxOver(dock, dock.main));  // not behind the dock, which takes no drops meanwhile
@@ -91,7 +90,8 @@ TEST_F(DockTest, DropsRunEachSlotsToolAndBringThePreviousRunsWindowForward) {
 
   dock.Drop(1, {Source(L"Hello.class")});  // after "appletviewer": the window titled "applet"
   EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == FindWindowW(nullptr, L"applet"); }));
-  const fs::path a = Source(L"A.java"), b = Source(L"B.java");
+  const fs::path a = Source(L"A.java");
+  const fs::path b = Source(L"B.java");
   dock.Drop(2, {a, b, hello});  // after "java": "java"; only the first file runs
   EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == FindWindowW(nullptr, L"java"); }));
   runs = WaitRuns(log, 3);
@@ -116,8 +116,8 @@ TEST_F(DockTest, SettingsDialogEditsAreLiveAndOnlyOkSavesThem) {
   const std::string ini = Sjis(
       L"[PATH]\r\nINDEX_APPLET=appletviewer\r\nINDEX_APP=java -ea\r\n"
       L"INDEX_COMPILE=javac\r\n[CHECK]\r\nTOP=0\r\n");
-  // Libraries it loads late (the file dialog's, the tool tips') come from the
-  // system folder, never from the app folder it writes scripts to.
+  // Libraries it loads late (the file dialog's, the tool tips') come from the system folder, never
+  // from the app folder it writes scripts to.
   for (const wchar_t* name : {L"comdlg32.dll", L"comctl32.dll", L"probe.dll"})
     fs::copy_file(Here() / L"planted.dll", app.dir / name);
   Dock dock(app.dir, ini);
@@ -134,8 +134,8 @@ TEST_F(DockTest, SettingsDialogEditsAreLiveAndOnlyOkSavesThem) {
 
   HWND dialog = open();
   ASSERT_TRUE(dialog);
-  // A file picked for one slot, then a cancelled file dialog for the next:
-  // its text stays (the dialog's buffer serves all three buttons).
+  // A file picked for one slot, then a cancelled file dialog for the next: its text stays (the
+  // dialog's buffer serves all three buttons).
   for (int slot : {0, 1}) {
     Click(GetDlgItem(dialog, IDC_SET_COMMAND0 + slot));
     HWND files = dock.Window(L"", L"#32770", 10000);
@@ -197,8 +197,8 @@ TEST_F(DockTest, SettingsDialogEditsAreLiveAndOnlyOkSavesThem) {
   EXPECT_TRUE(fs::exists(app.dir / L"plum_dock0.bat") && fs::exists(app.dir / L"plum_dock1.bat"));
 }
 
-// A tool under a folder full of cmd.exe's special characters; a second drop
-// on a slot whose first run still waits; Ctrl+C in the console.
+// A tool under a folder full of cmd.exe's special characters; a second drop on a slot whose first
+// run still waits; Ctrl+C in the console.
 TEST_F(DockTest, BusySlotSpecialToolFolderAndCtrlC) {
   const fs::path tool = PlaceTool(work.dir / L"R&D 100% ^x (1)" / L"javac.exe");
   const fs::path release = work.dir / L"release";  // the tool waits for it
@@ -206,8 +206,7 @@ TEST_F(DockTest, BusySlotSpecialToolFolderAndCtrlC) {
   Dock dock(app.dir, Sjis(L"[PATH]\r\nINDEX_APP=" + tool.wstring() + L"\r\n[CHECK]\r\nTOP=0\r\n"));
   ASSERT_TRUE(dock.main);
   PlaceTool(src / L"canary.exe");
-  // Longer than the first, so that a cmd.exe going on at its old offset in
-  // the new text would land on "& canary".
+  // Longer than the first: a cmd.exe going on at its old offset would land on "& canary".
   const std::wstring second = L"Second & canary & more.java";
   dock.Drop(1, {Source(L"A.java")});
   ASSERT_EQ(WaitRuns(log, 1).size(), 1u) << Utf8(dock.Message(0));
@@ -232,9 +231,9 @@ TEST_F(DockTest, BusySlotSpecialToolFolderAndCtrlC) {
   EXPECT_EQ(runs[3].program, L"interrupted");
   EXPECT_FALSE(dock.Ended(1000));
 }
-// The dock's console as the learner reads it: the banner in Japanese, the
-// tool's output, a typed line reaching the tool, and cmd.exe's own error for
-// a folder gone before a re-run, which then runs nothing.
+
+// The dock's console as the learner reads it: the banner in Japanese, the tool's output, a typed
+// line reaching the tool, and cmd.exe's own error for a folder gone before a re-run (no run).
 TEST_F(DockTest, TheConsoleShowsTheBannerOutputInputAndErrors) {
   SetEnvironmentVariableW(L"PLUM_TOOL_INPUT", L"1");
   Dock dock(app.dir, "[CHECK]\r\nTOP=0\r\n");
@@ -338,9 +337,8 @@ TEST_F(DockTest, BadSettingsAnUnwritableAppFolderAndScriptsThatCannotStart) {
   EXPECT_EQ(dock.Tooltip(2), L"");  // the slot still shows what it ran last: nothing
 }
 
-// What any process can see of another: its entries in the system handle
-// list, the live entries of its GDI handle table (Wine keeps it in the
-// process, found through the PEB) and its windows.
+// What any process can see of another: its entries in the system handle list, the live entries of
+// its GDI handle table (Wine keeps it in the process, found through the PEB) and its windows.
 struct Counts {
   long kernel = 0, gdi = 0, windows = 0;
 };
@@ -362,8 +360,8 @@ Counts Measure(DWORD pid, HANDLE process) {
                     sizeof table, nullptr);
   std::vector<std::array<uint64_t, 3>> gdi(16384);  // {object, owner and type, user}
   ReadProcessMemory(process, table, gdi.data(), gdi.size() * 24, nullptr);
-  // Wine caches device contexts, each with a region and a bitmap of its own,
-  // as windows come and go: those are counted apart.
+  // Wine caches device contexts as windows come and go, each with a region and a bitmap of its
+  // own: a device context counts -2, so that the three count nothing.
   for (const auto& entry : gdi) c.gdi += entry[0] == 0 ? 0 : (entry[1] >> 32 & 0xFF) == 1 ? -2 : 1;
   static DWORD owner;  // windows at every level
   owner = pid;

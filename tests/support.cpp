@@ -255,7 +255,8 @@ DWORD Dock::DropText(int slot, const std::wstring& text) const {
 }
 
 void Dock::DoubleClick(int slot, int then) const {
-  const POINT at = SlotPoint(slot), next = then < 0 ? at : SlotPoint(then);
+  const POINT at = SlotPoint(slot);
+  const POINT next = then < 0 ? at : SlotPoint(then);
   Xdo({L"mousemove", N(at.x), N(at.y), L"click", L"1", L"sleep", L"0.08", L"mousemove", N(next.x),
        N(next.y), L"click", L"1"});
 }
