@@ -1,6 +1,6 @@
-// tool.exe: a stand-in for a JDK tool, copied under any name. It appends
-// "<own name>\t<current folder>\t<arg>..." to the log PLUM_TOOL_LOG names, then
-// waits for the file PLUM_TOOL_HOLD names (a Ctrl+C logs "interrupted").
+// tool.exe: a stand-in for a JDK tool, copied under any name. It appends "<own name>\t<current
+// folder>\t<arg>..." to the log PLUM_TOOL_LOG names, then waits for the file PLUM_TOOL_HOLD names
+// (a Ctrl+C logs "interrupted").
 //   --window TITLE  shows a window with that title until ended.
 //   --keep N FILE   makes N events and N brushes, keeps them, writes FILE.
 //   --screen PID FILE  writes the text on process PID's console, without spaces.

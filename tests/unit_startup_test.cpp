@@ -1,5 +1,5 @@
-// Small rules, each a test of its own: the app folder (start-up), the always-in-front text, the
-// activation title (slots); and the system libraries' search (common).
+// Rules of start-up (the app folder), the always-in-front text, slots (the activation title) and
+// common (the system libraries' search), each a test of its own.
 #include <gtest/gtest.h>
 
 #include "common/late_import.h"
@@ -33,12 +33,9 @@ TEST(ActivationTitle, IsTheCommandOrItsFirstSixCharactersAndMatchesIgnoringCase)
 TEST(Libraries, ComeFromTheSystemFolderOnly) {
   const fs::path planted = Here() / L"plum_planted.dll";
   fs::copy_file(Here() / L"planted.dll", planted, fs::copy_options::overwrite_existing);
-  HMODULE loaded[2] = {plum::LoadSystemLibrary(L"plum_planted.dll")};
-  if (loaded[0]) FreeLibrary(loaded[0]);
+  EXPECT_EQ(plum::LoadSystemLibrary(L"plum_planted.dll"), nullptr);
   plum::RestrictLibrarySearch();  // and what the system loads by name
-  loaded[1] = LoadLibraryW(L"plum_planted.dll");
-  if (loaded[1]) FreeLibrary(loaded[1]);
+  EXPECT_EQ(LoadLibraryW(L"plum_planted.dll"), nullptr);
   fs::remove(planted);
-  EXPECT_TRUE(!loaded[0] && !loaded[1]) << loaded[0] << " " << loaded[1];
   EXPECT_NE(plum::LateImport<void*>(L"comdlg32.dll", "GetOpenFileNameW"), nullptr);
 }
