@@ -53,7 +53,6 @@ TEST(Dpi, WindowsPicturesAndDialogsFollowTheDpi) {
       LoadLibraryExW((app.dir / L"plum_dock.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   const plum::ScreenDc screen(GetDC(nullptr));
   const plum::MemoryDc memory(CreateCompatibleDC(screen.get()));
-  dock.Raise();
   for (int i = 0; i < plum::kSlotCount; ++i) {
     const std::vector<LONG> slot = ClientArea(dock.Slot(i));
     EXPECT_EQ(std::vector<LONG>({slot[0] - client[0], slot[1] - client[1], slot[2], slot[3]}),
@@ -62,8 +61,10 @@ TEST(Dpi, WindowsPicturesAndDialogsFollowTheDpi) {
     const plum::BitmapHandle picture(
         static_cast<HBITMAP>(LoadImageW(exe, MAKEINTRESOURCEW(drawing), IMAGE_BITMAP, 0, 0, 0)));
     const plum::Selection shown(memory.get(), picture.get());
-    EXPECT_TRUE(Pixels(screen.get(), slot[0], slot[1]) == Pixels(memory.get(), 0, 0))
-        << "slot " << i;
+    EXPECT_TRUE(WaitFor([&] {  // drawn, and over the console, which may come up late
+      dock.Raise();
+      return Pixels(screen.get(), slot[0], slot[1]) == Pixels(memory.get(), 0, 0);
+    })) << "slot " + std::to_string(i);
   }
   FreeLibrary(exe);
 
