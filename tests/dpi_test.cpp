@@ -1,5 +1,4 @@
-// The real dock at PLUM_TEST_DPI (tests/wine-session.sh --dpi): sizes in pixels at 96 DPI, in
-// twips and the pictures follow it.
+// The real dock at PLUM_TEST_DPI (tests/wine-session.sh --dpi): its sizes and pictures follow it.
 #include <gtest/gtest.h>
 
 #include "common/handles.h"

@@ -1,5 +1,4 @@
-// The ".html" program: registry values up to 1023 bytes in the code page, as text, and its open
-// command, whatever its form, giving the document as one argument.
+// The registry reader, and the command line of the ".html" program.
 #include <gtest/gtest.h>
 
 #include "browser/html_handler.h"

@@ -1,5 +1,4 @@
-// The settings file against the real profile functions: defaults, the code page, all-or-nothing
-// writes, and a path that must make it use no other file.
+// The settings file, read and written through the real profile functions.
 #include <gtest/gtest.h>
 
 #include "settings/settings_file.h"

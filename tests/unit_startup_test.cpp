@@ -1,5 +1,4 @@
-// Rules of start-up (the app folder), the always-in-front text, slots (the activation title) and
-// common (the system libraries' search), each a test of its own.
+// Small rules of several layers, each a test of its own, and the system libraries' search.
 #include <gtest/gtest.h>
 
 #include "common/late_import.h"

@@ -39,10 +39,8 @@ for tool in java javac jar; do  # the machine's JDK
   ln -sfn "$(readlink -f "$(command -v $tool)")" "$build/test_tools/jdk 17/$tool.exe"
 done
 export PLUM_TEST_TOOLS="Z:${build//\//\\}\\test_tools"
-if [ "$dpi" != 0 ]; then
-  base=$WINEPREFIX
-  export WINEPREFIX=$build/wineprefix-dpi$dpi PLUM_TEST_DPI=$dpi
-fi
+[ "$dpi" = 0 ] || base=$WINEPREFIX
+[ "$dpi" = 0 ] || export WINEPREFIX=$build/wineprefix-dpi$dpi PLUM_TEST_DPI=$dpi
 # What an earlier run left goes: this prefix's wineserver (old display, registry), D:, Temp.
 wineserver -k >/dev/null 2>&1 || true
 wineserver -w
