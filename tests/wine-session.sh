@@ -45,7 +45,8 @@ export PLUM_TEST_TOOLS="Z:${build//\//\\}\\test_tools"
 wineserver -k >/dev/null 2>&1 || true
 wineserver -w
 if [ "$dpi" != 0 ]; then  # the registry is read when the prefix's wineserver starts
-  rm -rf "$WINEPREFIX" && mkdir -p "$WINEPREFIX"
+  rm -rf "$WINEPREFIX"
+  mkdir -p "$WINEPREFIX"
   cp -a "$base"/*.reg "$base/.update-timestamp" "$base/dosdevices" "$WINEPREFIX/"
   ln -s "$base/drive_c" "$WINEPREFIX/drive_c"
   sed -i "/^\[Control Panel\\\\\\\\Desktop\]/a \"LogPixels\"=dword:$(printf %08x "$dpi")" "$WINEPREFIX/user.reg"
