@@ -17,7 +17,7 @@ using namespace t;
 
 bool Topmost(HWND w) { return GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_TOPMOST; }
 
-bool BoxOver(const Dock& dock, HWND owner) {  // a message box, modal: `owner` disabled meanwhile
+bool BoxOver(const Dock& dock, HWND owner) {  // a message box owned by `owner`, which it disables
   HWND box = dock.Window(L"", L"#32770", 8000);
   return box && GetWindow(box, GW_OWNER) == owner && !IsWindowEnabled(owner);
 }
@@ -292,7 +292,7 @@ TEST_F(DockTest, BadSettingsAnUnwritableAppFolderAndScriptsThatCannotStart) {
   fs::create_directories(app.dir / L"plum_dock1.bat.new");
   WriteFile(app.dir / L"plum_dock1.bat", "@echo old\r\n");
   const fs::path hello = Source(L"Hello.java");
-  wchar_t comspec[MAX_PATH] = L"";  // what the system runs a script with
+  wchar_t comspec[MAX_PATH] = L"";  // the command processor scripts run in: here no program
   GetEnvironmentVariableW(L"COMSPEC", comspec, MAX_PATH);
   SetEnvironmentVariableW(L"COMSPEC", hello.c_str());
   Dock dock(app.dir);
