@@ -1,7 +1,7 @@
-// drag_source.exe <result> <x> <y> (--files <path>... | --text <text>): a real
-// OLE drag of the system's clipboard data object, as a file manager does. Its
-// window at (x, y) reads "waiting", "armed" once the pointer was over it,
-// "dragging" once the button went down; "<HRESULT> <effect>" goes to <result>.
+// drag_source.exe <result> <x> <y> (--files <path>... | --text <text>): a real OLE drag of the
+// system's clipboard data object, as a file manager does. Its window at (x, y) reads "waiting",
+// "armed" once the pointer was over it, "dragging" once the button went down; "<HRESULT> <effect>"
+// goes to <result>.
 #include <windows.h>
 #include <ole2.h>
 #include <shlobj.h>
@@ -12,7 +12,10 @@
 namespace {
 
 struct Source : IDropSource {
-  STDMETHODIMP QueryInterface(REFIID, void** out) override { return *out = this, S_OK; }
+  STDMETHODIMP QueryInterface(REFIID, void** out) override {
+    *out = this;
+    return S_OK;
+  }
   STDMETHODIMP_(ULONG) AddRef() override { return 1; }
   STDMETHODIMP_(ULONG) Release() override { return 1; }
   STDMETHODIMP QueryContinueDrag(BOOL escape, DWORD keys) override {

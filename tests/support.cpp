@@ -1,5 +1,6 @@
 #include "support.h"
 
+#include "common/text.h"
 #include "res/resource.h"
 
 #include <ole2.h>
@@ -28,21 +29,30 @@ POINT Middle(HWND w) {
   return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
 }
 
-HWND TopLevel(DWORD pid, const std::wstring& cls, const std::wstring& caption) {
-  HWND w = nullptr;
-  DWORD owner = 0;
-  while ((w = FindWindowExW(nullptr, w, cls.empty() ? nullptr : cls.c_str(),
-                            caption.empty() ? nullptr : caption.c_str())) &&
-         (GetWindowThreadProcessId(w, &owner), owner != pid || !IsWindowVisible(w))) {
+// A visible top-level window of `pid` (empty class, caption: any), waited for up to `ms`, or null.
+HWND TopLevel(DWORD pid, const std::wstring& cls, const std::wstring& caption, DWORD ms = 0) {
+  const wchar_t* c = cls.empty() ? nullptr : cls.c_str();
+  const wchar_t* t = caption.empty() ? nullptr : caption.c_str();
+  const ULONGLONG end = GetTickCount64() + ms;
+  for (;;) {
+    for (HWND w = FindWindowExW(nullptr, nullptr, c, t); w; w = FindWindowExW(nullptr, w, c, t)) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(w, &owner);
+      if (owner == pid && IsWindowVisible(w)) return w;
+    }
+    if (GetTickCount64() > end) return nullptr;
+    Sleep(20);
   }
-  return w;
 }
 
 }  // namespace
 
 bool WaitFor(const std::function<bool()>& holds, DWORD ms) {
-  for (const ULONGLONG end = GetTickCount64() + ms; !holds(); Sleep(20))
+  const ULONGLONG end = GetTickCount64() + ms;
+  while (!holds()) {
     if (GetTickCount64() > end) return false;
+    Sleep(20);
+  }
   return true;
 }
 
@@ -53,8 +63,8 @@ Scratch::Scratch(const std::wstring& name)
 }
 
 Scratch::~Scratch() {
-  std::error_code busy;  // a program of the test may still let go of a file
-  for (int i = 0; i < 50 && fs::exists(dir, busy) && !fs::remove_all(dir, busy); ++i) Sleep(100);
+  std::error_code kept;  // what a program of the test still holds: the test bed empties Temp
+  fs::remove_all(dir, kept);
 }
 
 std::string ReadFile(const fs::path& file) {
@@ -129,12 +139,8 @@ fs::path PlaceTool(const fs::path& as) {
 }
 
 std::vector<ToolRun> ToolRuns(const fs::path& log) {  // UTF-8, a line a run, fields by tabs
-  const std::string bytes = ReadFile(log);
-  std::wstring text(bytes.size(), L'\0');
-  text.resize(MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()),
-                                  text.data(), static_cast<int>(text.size())));
   std::vector<ToolRun> runs;
-  std::wistringstream lines(text);
+  std::wistringstream lines(plum::DecodeText(ReadFile(log), CP_UTF8));
   for (std::wstring line, field; std::getline(lines, line);) {
     std::vector<std::wstring> f;
     for (std::wistringstream parts(line); std::getline(parts, field, L'\t');) f.push_back(field);
@@ -184,11 +190,10 @@ Dock::Dock(const fs::path& app, const std::string& ini) {
   fs::copy_file(Here() / L"../src/plum_dock.exe", copy, fs::copy_options::overwrite_existing);
   if (!ini.empty()) WriteFile(app / L"plum_dock.ini", ini);
   process = Spawn(Quote(copy), &pid);
-  WaitFor([&] { return (main = TopLevel(pid, L"PlumDockMainForm", L"")) || Ended(0); }, 20000);
+  main = Window(L"", L"PlumDockMainForm", 20000);
   Sleep(500);  // the console finishes coming up
 }
 
-bool Dock::Ended(DWORD ms) const { return !process || WaitForSingleObject(process.get(), ms) == 0; }
 HWND Dock::Slot(int i) const { return GetDlgItem(main, IDC_RUN0 + i); }
 
 // Pointer input follows the X stacking, which without a window manager can lag Wine's order.
@@ -213,11 +218,13 @@ static DWORD Drag(const Dock& dock, int slot, std::vector<std::wstring> what) {
   what.insert(what.begin(), {Here() / L"drag_source.exe", result, N(x - 24), N(y - 24)});
   DWORD pid = 0;
   const Process source = Spawn(Line(what), &pid);
-  WaitFor([&] { return TopLevel(pid, L"", L"waiting"); }, 15000);
-  for (int i = 0; i < 20 && !TopLevel(pid, L"", L"armed"); ++i, Sleep(50))
+  TopLevel(pid, L"", L"waiting", 15000);
+  for (int i = 0; i < 20 && !TopLevel(pid, L"", L"armed"); ++i) {
     Xdo({L"mousemove", N(x + i % 3), N(y)});
+    Sleep(50);
+  }
   Xdo({L"mousedown", L"1"});
-  WaitFor([&] { return TopLevel(pid, L"", L"dragging"); });
+  TopLevel(pid, L"", L"dragging", 5000);
   std::vector<std::wstring> moves;
   for (int i = 1; i <= 4; ++i)
     moves.insert(moves.end(), {L"mousemove", N(x + (to.x - x) * i / 4), N(y + (to.y - y) * i / 4),
@@ -243,7 +250,8 @@ DWORD Dock::DropText(int slot, const std::wstring& text) const {
 }
 
 void Dock::DoubleClick(int slot, int then) const {
-  const POINT at = SlotPoint(slot), next = then < 0 ? at : SlotPoint(then);
+  const POINT at = SlotPoint(slot);
+  const POINT next = then < 0 ? at : SlotPoint(then);
   Xdo({L"mousemove", N(at.x), N(at.y), L"click", L"1", L"sleep", L"0.08", L"mousemove", N(next.x),
        N(next.y), L"click", L"1"});
 }
@@ -263,9 +271,7 @@ void Dock::Keys(const std::wstring& keys) const {
 }
 
 HWND Dock::Window(const std::wstring& caption, const std::wstring& cls, DWORD ms) const {
-  HWND found = nullptr;
-  WaitFor([&] { return (found = TopLevel(pid, cls, caption)) != nullptr; }, ms);
-  return found;
+  return TopLevel(pid, cls, caption, ms);
 }
 
 std::wstring Dock::Message(DWORD ms) const {

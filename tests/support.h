@@ -71,7 +71,7 @@ struct Dock {
   HWND Window(const std::wstring& caption, const std::wstring& cls = L"", DWORD ms = 5000) const;
   std::wstring Message(DWORD ms = 5000) const;  // its text ("" for none), then OK
   std::wstring Tooltip(int slot) const;         // hovers and reads the tool tip shown
-  bool Ended(DWORD ms) const;
+  bool Ended(DWORD ms) const { return !process || WaitForSingleObject(process.get(), ms) == 0; }
 };
 
 }  // namespace t

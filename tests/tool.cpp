@@ -1,6 +1,6 @@
-// tool.exe: a stand-in for a JDK tool, copied under any name. It appends
-// "<own name>\t<current folder>\t<arg>..." to the log PLUM_TOOL_LOG names, then
-// waits for the file PLUM_TOOL_HOLD names (a Ctrl+C logs "interrupted").
+// tool.exe: a stand-in for a JDK tool, copied under any name. It appends "<own name>\t<current
+// folder>\t<arg>..." to the log PLUM_TOOL_LOG names, then waits for the file PLUM_TOOL_HOLD names
+// (a Ctrl+C logs "interrupted").
 //   --window TITLE  shows a window with that title until ended.
 //   --keep N FILE   makes N events and N brushes, keeps them, writes FILE.
 //   --screen PID FILE  writes the text on process PID's console, without spaces.
@@ -32,8 +32,10 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring option = argc > 1 ? argv[1] : L"";
   if (option == L"--window" && argc > 2) return MessageBoxW(nullptr, L"", argv[2], MB_OK);
   if (option == L"--keep" && argc > 3) {
-    for (int i = 0; i < _wtoi(argv[2]); ++i)
-      CreateEventW(nullptr, FALSE, FALSE, nullptr), CreateSolidBrush(RGB(i, 0, 0));
+    for (int i = 0; i < _wtoi(argv[2]); ++i) {
+      CreateEventW(nullptr, FALSE, FALSE, nullptr);
+      CreateSolidBrush(RGB(i, 0, 0));
+    }
     CloseHandle(CreateFileW(argv[3], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     Sleep(INFINITE);
   }
@@ -61,12 +63,14 @@ int wmain(int argc, wchar_t** argv) {
   wchar_t** args = CommandLineToArgvW(GetCommandLineW(), &argc);
   for (int i = 1; i < argc; ++i) line += L"\t" + std::wstring(args[i]);
   Log(line);
-  fputws((L"ran " + line.substr(0, line.find(L'\t')) + L"\n").c_str(), stdout), fflush(stdout);
-  char input[256] = {};
-  DWORD done = 0;
-  if (GetEnvironmentVariableW(L"PLUM_TOOL_INPUT", text, 2) &&
-      ReadFile(GetStdHandle(STD_INPUT_HANDLE), input, sizeof input - 1, &done, nullptr))
+  fputws((L"ran " + line.substr(0, line.find(L'\t')) + L"\n").c_str(), stdout);
+  fflush(stdout);
+  if (GetEnvironmentVariableW(L"PLUM_TOOL_INPUT", text, 2)) {
+    char input[256] = {};
+    DWORD done = 0;
+    ReadFile(GetStdHandle(STD_INPUT_HANDLE), input, sizeof input - 1, &done, nullptr);
     Log(L"input\t" + std::wstring(input, input + strcspn(input, "\r\n")));
+  }
   if (GetEnvironmentVariableW(L"PLUM_TOOL_HOLD", text, MAX_PATH * 2)) {
     SetConsoleCtrlHandler(Interrupted, TRUE);
     for (int i = 0; i < 600 && GetFileAttributesW(text) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(100);

@@ -1,5 +1,4 @@
-// The ".html" program: registry values up to 1023 bytes in the code page, as text, and its open
-// command, whatever its form, giving the document as one argument.
+// The registry reader, and the command line of the ".html" program.
 #include <gtest/gtest.h>
 
 #include "browser/html_handler.h"
@@ -10,7 +9,7 @@
 
 using namespace t;
 
-TEST(Browser, RegistryValuesAndCommandLines) {
+TEST(RegistryString, HoldsUpTo1023BytesInTheCodePageExpanded) {
   const std::wstring key = L"PlumDockTest.Key";
   for (const std::wstring& value : {std::wstring(1023, L'a'), std::wstring(511, L'あ')}) {
     SetClassesValue(key, value);
@@ -22,6 +21,9 @@ TEST(Browser, RegistryValuesAndCommandLines) {
   SetClassesValue(key, L"%PLUM_X%\\b.exe", REG_EXPAND_SZ);
   EXPECT_EQ(plum::ReadRegistryString(HKEY_CLASSES_ROOT, key, L""), L"C:\\x y\\b.exe");
   RegDeleteTreeW(HKEY_CLASSES_ROOT, key.c_str());
+}
+
+TEST(Browser, CommandLineGivesTheDocumentAsOneArgumentWhateverItsForm) {
   const std::wstring doc = L"C:\\ヘルプ 100% & \"(1)\"\\help/index.html\\";
   for (const wchar_t* command :
        {L"\"b.exe\" \"%1\"", L"\"b.exe\"", L"b.exe -url %1", L"b.exe \"%L\""}) {

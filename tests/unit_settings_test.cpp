@@ -1,5 +1,4 @@
-// The settings file against the real profile functions: defaults, the code
-// page, all-or-nothing writes, and paths that must make it use no other file.
+// The settings file, read and written through the real profile functions.
 #include <gtest/gtest.h>
 
 #include "settings/settings_file.h"
@@ -14,7 +13,7 @@ struct Settings : ::testing::Test {
   fs::path ini = folder.dir / L"plum_dock.ini";
 };
 
-TEST_F(Settings, DefaultsFillWhatReadsEmptyValuesRoundTripAsShiftJisLongOnesAreCut) {
+TEST_F(Settings, DefaultsFillOnlyWhatReadsEmpty) {
   WriteFile(ini, "[PATH]\r\nINDEX_APP=\r\nINDEX_COMPILE=jikes -g\r\n");
   EXPECT_EQ(plum::ReadSettingOrDefault(L"PATH", L"INDEX_APP", ini, L"java").value, L"java");
   EXPECT_EQ(plum::ReadSettingOrDefault(L"PATH", L"INDEX_COMPILE", ini, L"javac").value,
@@ -22,6 +21,9 @@ TEST_F(Settings, DefaultsFillWhatReadsEmptyValuesRoundTripAsShiftJisLongOnesAreC
   EXPECT_EQ(plum::ReadSettingOrDefault(L"CHECK", L"TOP", ini, L"1").value, L"1");
   EXPECT_EQ(ReadFile(ini),
             "[PATH]\r\nINDEX_APP=java\r\nINDEX_COMPILE=jikes -g\r\n[CHECK]\r\nTOP=1\r\n");
+}
+
+TEST_F(Settings, ValuesRoundTripAsShiftJisAndLongOnesAreCut) {
   const std::wstring value = L"C:\\ツール\\表示\\javac.exe";  // 表 ends in 0x5C
   ASSERT_TRUE(plum::WriteSetting(L"PATH", L"INDEX_COMPILE", value, ini).ok);
   EXPECT_EQ(plum::ReadSetting(L"PATH", L"INDEX_COMPILE", ini), value);
@@ -53,16 +55,14 @@ TEST_F(Settings, OkSavesAllOrNothing) {
       "[PATH]\r\nINDEX_APPLET=x\r\nINDEX_APP=y\r\nINDEX_COMPILE=javac\r\n[CHECK]\r\nTOP=0\r\n");
 }
 
-// A settings file that cannot be written, and one outside the code page with no short form (its
-// folder does not exist): defaults, no other file used (an empty name would mean win.ini).
-TEST_F(Settings, UnusableSettingsPathUsesNoOtherFile) {
-  const fs::path missing = folder.dir / L"no folder" / L"plum_dock.ini";
-  EXPECT_FALSE(plum::ReadSettingOrDefault(L"CHECK", L"TOP", missing, L"1").stored);
-  EXPECT_FALSE(plum::WriteSetting(L"CHECK", L"TOP", L"0", missing).ok);
+// A path outside the code page with no short form (its folder does not exist): the defaults, and
+// no other file used (an empty name would mean win.ini).
+TEST_F(Settings, PathOutsideTheCodePageUsesNoOtherFile) {
   const fs::path unusable = folder.dir / L"\uD55C\uAE00" / L"plum_dock.ini";
-  wchar_t winIni[MAX_PATH + 8];
-  lstrcpyW(winIni + GetWindowsDirectoryW(winIni, MAX_PATH), L"\\win.ini");
-  WritePrivateProfileStringW(L"PLUM_PLANTED", L"K", L"planted", winIni);
+  wchar_t windows[MAX_PATH] = L"";
+  GetWindowsDirectoryW(windows, MAX_PATH);
+  const fs::path winIni = fs::path(windows) / L"win.ini";
+  WritePrivateProfileStringW(L"PLUM_PLANTED", L"K", L"planted", winIni.c_str());
   const std::string before = ReadFile(winIni);
   const plum::SettingRead read =
       plum::ReadSettingOrDefault(L"PLUM_PLANTED", L"K", unusable, L"java");
@@ -70,7 +70,7 @@ TEST_F(Settings, UnusableSettingsPathUsesNoOtherFile) {
   EXPECT_FALSE(read.stored);
   EXPECT_FALSE(plum::WriteSettings({{L"PLUM_PLANTED", L"TOP", L"0"}}, unusable).ok);
   EXPECT_EQ(ReadFile(winIni), before);
-  WritePrivateProfileStringW(L"PLUM_PLANTED", nullptr, nullptr, winIni);
+  WritePrivateProfileStringW(L"PLUM_PLANTED", nullptr, nullptr, winIni.c_str());
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// Start-up's rules (app folder, always-in-front text, activation title), its library search.
+// Small rules of several layers, each a test of its own, and the system libraries' search.
 #include <gtest/gtest.h>
 
 #include "common/late_import.h"
@@ -9,12 +9,18 @@
 
 using namespace t;
 
-TEST(Rules, AppFolderAlwaysInFrontTextAndActivationTitle) {
+TEST(AppFolder, IsTheExecutablesFolderWithItsBackslash) {
   EXPECT_EQ(plum::AppFolderOf(L"C:\\プラム\\plum_dock.exe"), L"C:\\プラム\\");
   EXPECT_EQ(plum::AppFolderOf(L"D:\\plum_dock.exe"), L"D:\\");
+}
+
+TEST(AlwaysInFront, TextIsZeroOneOrTwoAnythingElseTicked) {
   const std::pair<const wchar_t*, int> tops[] = {{L"0", 0}, {L"1", 1}, {L"2", 2}, {L" 0 ", 0},
                                                  {L"3", 1}, {L"", 1},  {L"x", 1}, {L"-1", 1}};
   for (const auto& [text, state] : tops) EXPECT_EQ(plum::AlwaysInFrontFromText(text), state);
+}
+
+TEST(ActivationTitle, IsTheCommandOrItsFirstSixCharactersAndMatchesIgnoringCase) {
   EXPECT_EQ(plum::ActivationTitleAfter(L"12345678"), L"12345678");
   EXPECT_EQ(plum::ActivationTitleAfter(L"123456789"), L"123456");
   EXPECT_TRUE(plum::TitleMatches(L"JAVAC", L"javac", false));
@@ -27,12 +33,9 @@ TEST(Rules, AppFolderAlwaysInFrontTextAndActivationTitle) {
 TEST(Libraries, ComeFromTheSystemFolderOnly) {
   const fs::path planted = Here() / L"plum_planted.dll";
   fs::copy_file(Here() / L"planted.dll", planted, fs::copy_options::overwrite_existing);
-  HMODULE loaded[2] = {plum::LoadSystemLibrary(L"plum_planted.dll")};
-  if (loaded[0]) FreeLibrary(loaded[0]);
+  EXPECT_EQ(plum::LoadSystemLibrary(L"plum_planted.dll"), nullptr);
   plum::RestrictLibrarySearch();  // and what the system loads by name
-  loaded[1] = LoadLibraryW(L"plum_planted.dll");
-  if (loaded[1]) FreeLibrary(loaded[1]);
+  EXPECT_EQ(LoadLibraryW(L"plum_planted.dll"), nullptr);
   fs::remove(planted);
-  EXPECT_TRUE(!loaded[0] && !loaded[1]) << loaded[0] << " " << loaded[1];
   EXPECT_NE(plum::LateImport<void*>(L"comdlg32.dll", "GetOpenFileNameW"), nullptr);
 }

@@ -22,7 +22,8 @@ if [[ ${1:-} != --clean ]]; then
     ${PLUM_LOAD_ROUNDS:+PLUM_LOAD_ROUNDS="$PLUM_LOAD_ROUNDS"} setarch "$(uname -m)" -R "${x[@]}" \
     "$0" --clean "$build" "$dpi" "$@"
 fi
-build=$2 dpi=$3 && shift 3
+build=$2 dpi=$3
+shift 3
 export LC_ALL=ja_JP.UTF-8 LANG=ja_JP.UTF-8 WINEDEBUG=-all WINEPREFIX=$build/wineprefix
 # comdlg32, comctl32 native first, so that a copy planted beside a program loads as on Windows.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;comdlg32,comctl32=n,b"
@@ -31,17 +32,21 @@ export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;comdlg32,comctl32
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f && wineserver -w; } >/dev/null 2>&1
 # The GUI tests run xdotool via sh.exe: Wine starts a Linux program so named but does not wait.
 mkdir -p "$build/drive_d" "$build/share" "$build/test_tools/jdk 17/bin" "$WINEPREFIX/dosdevices/unc/plum"
-ln -sfn "$build/drive_d" "$WINEPREFIX/dosdevices/d:" && ln -sfn "$(command -v sh)" "$build/test_tools/sh.exe"
+ln -sfn "$build/drive_d" "$WINEPREFIX/dosdevices/d:"
+ln -sfn "$(command -v sh)" "$build/test_tools/sh.exe"
 ln -sfn "$build/share" "$WINEPREFIX/dosdevices/unc/plum/share"  # \\plum\share
 for tool in java javac jar; do  # the machine's JDK
   ln -sfn "$(readlink -f "$(command -v $tool)")" "$build/test_tools/jdk 17/bin/$tool.exe"
 done
 export PLUM_TEST_TOOLS="Z:${build//\//\\}\\test_tools"
-[ "$dpi" = 0 ] || { base=$WINEPREFIX && export WINEPREFIX=$build/wineprefix-dpi$dpi PLUM_TEST_DPI=$dpi; }
+[ "$dpi" = 0 ] || base=$WINEPREFIX
+[ "$dpi" = 0 ] || export WINEPREFIX=$build/wineprefix-dpi$dpi PLUM_TEST_DPI=$dpi
 # What an earlier run left goes: this prefix's wineserver (old display, registry), D:, Temp.
-wineserver -k >/dev/null 2>&1 || true && wineserver -w
+wineserver -k >/dev/null 2>&1 || true
+wineserver -w
 if [ "$dpi" != 0 ]; then  # the registry is read when the prefix's wineserver starts
-  rm -rf "$WINEPREFIX" && mkdir -p "$WINEPREFIX"
+  rm -rf "$WINEPREFIX"
+  mkdir -p "$WINEPREFIX"
   cp -a "$base"/*.reg "$base/.update-timestamp" "$base/dosdevices" "$WINEPREFIX/"
   ln -s "$base/drive_c" "$WINEPREFIX/drive_c"
   sed -i "/^\[Control Panel\\\\\\\\Desktop\]/a \"LogPixels\"=dword:$(printf %08x "$dpi")" "$WINEPREFIX/user.reg"
