@@ -4,7 +4,8 @@
 //   --window TITLE  shows a window with that title until ended.
 //   --keep N FILE   makes N events and N brushes, keeps them, writes FILE.
 //   --screen PID FILE  writes the text on process PID's console, without spaces.
-// A run prints its arguments; with PLUM_TOOL_INPUT set it logs a line it reads.
+// A run prints its arguments; with PLUM_TOOL_INPUT set it logs a line it reads; it exits with
+// the code PLUM_TOOL_EXIT gives (0 without).
 #include <windows.h>
 #include <shellapi.h>
 
@@ -75,5 +76,5 @@ int wmain(int argc, wchar_t** argv) {
     SetConsoleCtrlHandler(Interrupted, TRUE);
     for (int i = 0; i < 600 && GetFileAttributesW(text) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(100);
   }
-  return 0;
+  return GetEnvironmentVariableW(L"PLUM_TOOL_EXIT", text, MAX_PATH * 2) ? _wtoi(text) : 0;
 }

@@ -198,7 +198,8 @@ TEST_F(ScriptTest, HostileNamesRunAsOneArgumentInTheirFolder) {
       ASSERT_TRUE(Write(1, folder / n[1], PlaceTool(tools / n[2] / L"javac.exe")).ok) << Utf8(n[1]);
       EXPECT_EQ(Run(1), 0);
       const std::vector<ToolRun> all = ToolRuns(log);
-      ASSERT_EQ(all.size(), ++runs) << Utf8(folder / n[1]) << " " << Utf8(n[2]);
+      ++runs;
+      ASSERT_EQ(all.size(), runs) << Utf8(folder / n[1]) << " " << Utf8(n[2]);
       EXPECT_EQ(all.back().program, L"javac.exe");
       EXPECT_TRUE(fs::equivalent(all.back().folder, folder)) << Utf8(all.back().folder);
       EXPECT_EQ(all.back().args, std::vector<std::wstring>{n[1]});
