@@ -102,6 +102,11 @@ bool FoundOnPath(const std::wstring& program) {
   return false;
 }
 
+// Deliberate: a JDK installed but not on the PATH is still found, so that
+// the learner meets the JDK and not cmd.exe's "not recognized". Only a JDK
+// whose bin folder has the program counts (appletviewer only in JDK 8 and
+// earlier); both registry views, as the shipped dock runs 32-bit and most
+// JDKs are 64-bit.
 std::wstring FindInstalledJdkProgram(const std::wstring& program) {
   std::wstring found = ProgramIn(EnvironmentValue(L"JAVA_HOME"), program);
   if (!found.empty()) return found;

@@ -21,8 +21,9 @@ constexpr wchar_t kStopUnlessEntered[] = L" & if errorlevel 1 goto :eof";
 // second drop on the same slot) would otherwise have the old cmd.exe go on
 // reading the new text from the middle.
 constexpr wchar_t kEndOfBatch[] = L" & goto :eof";
-// The line that tells that the tool has ended, and its exit code, in the
-// banner's style. "call" expands %errorlevel% when it runs, after the tool
+// Deliberate: the line that tells that the tool has ended, and its exit
+// code, in the banner's style, stays on the tool's own line, before the end
+// of the batch. "call" expands %errorlevel% when it runs, after the tool
 // (the script's doubled % reads as one); the "@" keeps cmd.exe from echoing
 // the echo command once more. The batch's own exit code then tells only
 // whether the tool failed.
