@@ -4,12 +4,11 @@
 #include <ole2.h>
 #include <winternl.h>
 
-#include <algorithm>
 #include <array>
 
 #include "common/slots.h"
 #include "res/resource.h"
-#include "support.h"
+#include "dock_fixture.h"
 
 namespace {
 
@@ -21,29 +20,6 @@ bool BoxOver(const Dock& dock, HWND owner) {  // a message box owned by `owner`,
   HWND box = dock.Window(L"", L"#32770", 8000);
   return box && GetWindow(box, GW_OWNER) == owner && !IsWindowEnabled(owner);
 }
-
-struct DockTest : ::testing::Test {
-  Scratch app{L"dock app"}, work{L"dock work"};
-  fs::path log = work.dir / L"tool.log", jdk = work.dir / L"jdk bin", src = work.dir / L"src dir";
-  void SetUp() override {
-    for (const wchar_t* name : {L"appletviewer.exe", L"java.exe", L"javac.exe"})
-      PlaceTool(jdk / name);
-    fs::create_directories(src);
-    SetEnvironmentVariableW(L"PLUM_TOOL_LOG", log.c_str());
-    SetEnvironmentVariableW(L"PATH", (jdk.wstring() + L";" + _wgetenv(L"PATH")).c_str());
-  }
-  void TearDown() override { SetEnvironmentVariableW(L"PLUM_TOOL_HOLD", nullptr); }
-  fs::path Source(const std::wstring& name) {
-    WriteFile(src / name, "class X {}");
-    return src / name;
-  }
-  Process Window(const std::wstring& title) {  // a window of another program
-    Process process = Spawn(Line({Here() / L"tool.exe", L"--window", title}));
-    WaitFor([&] { return FindWindowW(nullptr, title.c_str()) != nullptr; });
-    return process;
-  }
-  HWND Console() { return FindWindowW(L"WineConsoleClass", nullptr); }  // the dock's only
-};
 
 TEST_F(DockTest, DropsRunEachSlotsToolAndBringThePreviousRunsWindowForward) {
   Dock dock(app.dir);
@@ -180,113 +156,6 @@ TEST_F(DockTest, SettingsDialogEditsAreLiveAndOnlyOkSavesThem) {
   EXPECT_TRUE(fs::exists(app.dir / L"plum_dock0.bat") && fs::exists(app.dir / L"plum_dock1.bat"));
 }
 
-// A tool under a folder of cmd.exe's special characters; a drop on a slot whose run still waits.
-TEST_F(DockTest, BusySlotSpecialToolFolderAndCtrlC) {
-  const fs::path tool = PlaceTool(work.dir / L"R&D 100% ^x (1)" / L"javac.exe");
-  const fs::path release = work.dir / L"release";  // the tool waits for it
-  SetEnvironmentVariableW(L"PLUM_TOOL_HOLD", release.c_str());
-  Dock dock(app.dir, Sjis(L"[PATH]\r\nINDEX_APP=" + tool.wstring() + L"\r\n[CHECK]\r\nTOP=0\r\n"));
-  ASSERT_TRUE(dock.main);
-  PlaceTool(src / L"canary.exe");
-  // Longer than the first: a cmd.exe going on at its old offset would land on "& canary".
-  const std::wstring second = L"Second & canary & more.java";
-  dock.Drop(1, {Source(L"A.java")});
-  ASSERT_EQ(WaitRuns(log, 1).size(), 1u) << Utf8(dock.Message(0));
-  dock.Drop(1, {Source(second)});
-  EXPECT_EQ(WaitRuns(log, 2).size(), 2u) << Utf8(dock.Message(0));
-  WriteFile(release, "");
-  Sleep(1500);
-  std::vector<ToolRun> runs = ToolRuns(log);
-  ASSERT_EQ(runs.size(), 2u);
-  EXPECT_EQ(runs[0].args, std::vector<std::wstring>{L"A.java"});
-  EXPECT_EQ(runs[1].args, std::vector<std::wstring>{second});
-  EXPECT_EQ(runs[1].program, L"javac.exe");
-
-  fs::remove(release);
-  dock.DoubleClick(1);  // re-runs the last script, then Ctrl+C reaches the tool only
-  ASSERT_EQ(WaitRuns(log, 3).size(), 3u);
-  ASSERT_TRUE(Console());
-  Click(Console());
-  Xdo({L"key", L"ctrl+c"});
-  runs = WaitRuns(log, 4);
-  ASSERT_EQ(runs.size(), 4u);
-  EXPECT_EQ(runs[3].program, L"interrupted");
-  EXPECT_FALSE(dock.Ended(1000));
-}
-
-// The dock's console as the learner reads it: the banner in Japanese, the tool's output, and a
-// typed line reaching the tool.
-TEST_F(DockTest, TheConsoleShowsTheBannerOutputInputEndAndErrors) {
-  SetEnvironmentVariableW(L"PLUM_TOOL_INPUT", L"1");
-  SetEnvironmentVariableW(L"PLUM_TOOL_EXIT", L"3");
-  Dock dock(app.dir, "[CHECK]\r\nTOP=0\r\n");
-  SetEnvironmentVariableW(L"PLUM_TOOL_INPUT", nullptr);  // the dock's tools keep them
-  SetEnvironmentVariableW(L"PLUM_TOOL_EXIT", nullptr);
-  const fs::path screen = work.dir / L"screen.txt";
-  const auto shows = [&](std::wstring text) {  // spaces and line breaks aside
-    text.erase(std::remove_if(text.begin(), text.end(), iswspace), text.end());
-    return WaitFor([&] {
-      RunWait(Line({Here() / L"tool.exe", L"--screen", std::to_wstring(dock.pid), screen}));
-      return ReadFile(screen).find(Utf8(text)) != std::string::npos;
-    });
-  };
-  const std::wstring end = L"------コマンドが終了しました (終了コード ";
-  dock.Drop(2, {Source(L"Hello.java")});
-  EXPECT_TRUE(shows(L"------コマンドを実行します------\n" + src.wstring() +
-                    L">javac Hello.java & call @echo " + end + L"%errorlevel%)------ & goto :eof" +
-                    L"\nran javac.exe"))
-      << ReadFile(screen);
-  EXPECT_FALSE(shows(end + L"3)")) << "the tool still waits for its input";
-  Click(Console());
-  Xdo({L"type", L"--delay", L"40", L"typed line"});
-  Xdo({L"key", L"Return"});
-  std::vector<ToolRun> runs = WaitRuns(log, 2);
-  ASSERT_EQ(runs.size(), 2u);
-  EXPECT_EQ(runs[1].program + L" " + runs[1].folder, L"input typed line");
-  EXPECT_TRUE(shows(end + L"3)------")) << ReadFile(screen);
-
-  // A folder gone before a re-run: cmd.exe's own error stays on the screen
-  // and nothing runs.
-  fs::remove_all(src);
-  dock.DoubleClick(2);
-  wchar_t error[256] = {};  // the system's words for a folder that is not there
-  FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, ERROR_FILE_NOT_FOUND, 0, error, 256, nullptr);
-  EXPECT_TRUE(shows(L"cd /d \"" + src.wstring() + L"\" & if errorlevel 1 goto :eof\n" + error))
-      << ReadFile(screen);
-  EXPECT_EQ(WaitRuns(log, 3, 3000).size(), 2u);
-}
-
-// A source first saved in ASCII, then given Japanese text in UTF-8 and
-// compiled again by a double-click, with the machine's JDK reading sources
-// in MS932 as JDK 17 does on a Japanese Windows; its class then runs.
-TEST_F(DockTest, ARerunCompilesTheSourceAsItIsNow) {
-  const fs::path bin = fs::path(_wgetenv(L"PLUM_TEST_TOOLS")) / L"jdk 17" / L"bin";
-  SetEnvironmentVariableW(L"JAVA_TOOL_OPTIONS", L"-Dfile.encoding=MS932");
-  Dock dock(app.dir,
-            Sjis(L"[PATH]\r\nINDEX_APP=" + (bin / L"java.exe").wstring() + L"\r\nINDEX_COMPILE=" +
-                 (bin / L"javac.exe").wstring() + L"\r\n[CHECK]\r\nTOP=0\r\n"));
-  SetEnvironmentVariableW(L"JAVA_TOOL_OPTIONS", nullptr);
-  ASSERT_TRUE(dock.main);
-  const auto written = [](const fs::path& file) {  // by a Linux tool, which Wine does not wait for
-    const bool made = WaitFor([&] { return fs::exists(file) && fs::file_size(file) > 0; }, 60000);
-    Sleep(500);
-    return made;
-  };
-  const std::wstring source =
-      L"public class J { public static void main(String[] a) throws Exception {"
-      L" java.nio.file.Files.writeString(java.nio.file.Path.of(\"ran.txt\"), \"";
-  WriteFile(src / L"J.java", Utf8(source + L"ascii\"); } }"));
-  dock.Drop(2, {src / L"J.java"});
-  ASSERT_TRUE(written(src / L"J.class"));
-  fs::remove(src / L"J.class");
-  WriteFile(src / L"J.java", Utf8(source + L"日本語\"); } }"));
-  dock.DoubleClick(2);
-  ASSERT_TRUE(written(src / L"J.class"));
-  dock.Drop(1, {src / L"J.class"});
-  ASSERT_TRUE(written(src / L"ran.txt"));
-  EXPECT_EQ(ReadFile(src / L"ran.txt"), Utf8(L"日本語"));
-}
-
 TEST_F(DockTest, HelpItemsAndTheAboutLinkOpenTheHtmlProgram) {
   const fs::path browser = PlaceTool(work.dir / L"web browser" / L"browser.exe");
   SetClassesValue(L".html", L"PlumDockTest.html");
@@ -420,6 +289,7 @@ TEST_F(DockTest, HandlesStayFlatUnderDropsAndDialogs) {
     WaitFor([&] { return !IsWindowVisible(dialog); });
     dock.Keys(L"F10 Right Down Return");
     HWND about = dock.Window(L"", L"PlumDockVersionForm");
+    EXPECT_TRUE(about);  // every time, its window class registered once
     Click(GetDlgItem(about, IDOK));
     WaitFor([&] { return !IsWindow(about); });
   };
