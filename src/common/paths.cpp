@@ -18,4 +18,9 @@ std::wstring ShortPathOf(const std::wstring& path) {
   return result.erase(0, asked.size() - path.size());
 }
 
+bool IsExistingFile(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 }  // namespace plum

@@ -1,7 +1,5 @@
-// Reading the registry: the ANSI reader of one value (registry.cpp), and the
-// W readers of a key's subkey names and string values in a chosen registry
-// view (registry_view.cpp, an object of its own so that a program that reads
-// no view links none of it).
+// Reading the registry: the ANSI reader of one value, and the W readers of a
+// key's subkey names and string values in a chosen registry view.
 #pragma once
 
 #include <windows.h>

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "common/paths.h"
 #include "common/registry.h"
 #include "common/text.h"
 
@@ -41,17 +42,12 @@ std::wstring EnvironmentValue(const wchar_t* name) {
   return {};
 }
 
-bool IsFile(const std::wstring& path) {
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 // "<home>\bin\<program>.exe" when that file exists; empty otherwise.
 std::wstring ProgramIn(std::wstring home, const std::wstring& program) {
   if (home.empty()) return {};
   if (home.back() != L'\\' && home.back() != L'/') home += L'\\';
   std::wstring path = home + L"bin\\" + program + L".exe";
-  return IsFile(path) ? path : std::wstring();
+  return IsExistingFile(path) ? path : std::wstring();
 }
 
 bool FoundIn(const std::wstring& folders, const std::wstring& name) {
@@ -59,7 +55,7 @@ bool FoundIn(const std::wstring& folders, const std::wstring& name) {
   const DWORD length =
       SearchPathW(folders.c_str(), name.c_str(), nullptr, MAX_PATH, found, nullptr);
   // A longer path than the buffer takes is still a find.
-  return length >= MAX_PATH || (length > 0 && IsFile(found));
+  return length >= MAX_PATH || (length > 0 && IsExistingFile(found));
 }
 
 // The number that starts at or after `*at` in `version`, moving `*at` past

@@ -15,8 +15,14 @@ bool EndsWithNoCase(std::wstring_view text, std::wstring_view end) {
   return text.size() >= end.size() && EqualNoCase(text.substr(text.size() - end.size()), end);
 }
 
-bool IsLauncher(std::wstring_view program) {
-  return EqualNoCase(program, L"java") || EqualNoCase(program, L"javaw");
+// The launcher slot running java or javaw.
+bool RunsOnLauncher(int slot, std::wstring_view program) {
+  return slot == kLauncherSlot && (EqualNoCase(program, L"java") || EqualNoCase(program, L"javaw"));
+}
+
+// The compiler slot running javac on a source file.
+bool CompilesSource(int slot, std::wstring_view program, std::wstring_view name) {
+  return slot == kCompilerSlot && EqualNoCase(program, L"javac") && EndsWithNoCase(name, L".java");
 }
 
 // Whether the command's words include `option` as one of them.
@@ -98,9 +104,8 @@ std::optional<BareCommand> SplitBareCommand(std::wstring_view tool) {
 }
 
 bool ReadsContents(int slot, std::wstring_view program, std::wstring_view name) {
-  return (slot == kLauncherSlot && IsLauncher(program) && EndsWithNoCase(name, L".class")) ||
-         (slot == kCompilerSlot && EqualNoCase(program, L"javac") &&
-          EndsWithNoCase(name, L".java"));
+  return (RunsOnLauncher(slot, program) && EndsWithNoCase(name, L".class")) ||
+         CompilesSource(slot, program, name);
 }
 
 SourceBytes ClassifySource(std::string_view bytes) {
@@ -219,7 +224,7 @@ SlotRun PlanSlotRun(int slot, const DroppedPath& dropped, const std::wstring& to
   const std::wstring_view program = ProgramName(tool, facts.toolNamesFile);
   const std::wstring& name = dropped.name;
   size_t root = 0;  // the length of the package's root folder, when it runs there
-  if (slot == kLauncherSlot && IsLauncher(program)) {
+  if (RunsOnLauncher(slot, program)) {
     // Deliberate: the launcher runs a class by its name and a jar after
     // -jar; a source file (run directly by JDK 11 and later) goes as it is.
     // A class in a package runs by its full name from the package's root.
@@ -231,7 +236,7 @@ SlotRun PlanSlotRun(int slot, const DroppedPath& dropped, const std::wstring& to
       run.argument = root ? DottedName(self) : name.substr(0, name.size() - 6);
     }
   }
-  if (slot == kCompilerSlot && EqualNoCase(program, L"javac") && EndsWithNoCase(name, L".java")) {
+  if (CompilesSource(slot, program, name)) {
     // Deliberate: javac reads a source in the system's code page up to JDK
     // 17 and in UTF-8 from JDK 18: the encoding the file was saved in is
     // named unless the command names one. A source in a package compiles

@@ -13,11 +13,6 @@
 namespace plum {
 namespace {
 
-bool NamesFile(const std::wstring& path) {
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 // The short form of `folder`, asked for as a folder (a bare drive with its
 // backslash).
 std::wstring ShortFolderOf(const std::wstring& folder) {
@@ -49,7 +44,7 @@ ScriptText ScriptFor(int slot, const std::wstring& droppedPath, const std::wstri
   if (!SplitDroppedPath(droppedPath, &dropped, &refused.refusal)) return refused;
 
   DropFacts drop;
-  drop.toolNamesFile = NamesFile(toolCommand);
+  drop.toolNamesFile = IsExistingFile(toolCommand);
   drop.ansiCodePage = GetACP();
   const std::wstring_view program = ProgramName(toolCommand, drop.toolNamesFile);
   if (ReadsContents(slot, program, dropped.name)) drop.contents = ReadHead(droppedPath);
