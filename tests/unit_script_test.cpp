@@ -104,6 +104,8 @@ TEST(ScriptText, EachKindOfDrop) {
        L"cd /d \"C:\\w\" | javac -encoding UTF-8 jp/Ex/Hello.java"},
       {{2, L"javac", L"C:\\w\\other\\Hello.java", "package chap01;"},
        L"cd /d \"C:\\w\\other\" | javac Hello.java"},
+      {{2, L"javac", L"C:\\w\\chap01\\J.java", "/* never closed"},
+       L"cd /d \"C:\\w\\chap01\" | javac J.java"},
       {{2, L"javac", L"C:\\w\\chap01\\Hello.java", "packaged chap01;"},
        L"cd /d \"C:\\w\\chap01\" | javac Hello.java"},
       // A bare command off PATH runs a JDK's program, with its options.
