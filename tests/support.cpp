@@ -185,6 +185,32 @@ void SetClassesValue(const std::wstring& key, const std::wstring& text, DWORD ty
                   static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
 }
 
+Registered::Registered(const Registration& r, const std::wstring& home) : r(r) {
+  HKEY created = nullptr;
+  RegCreateKeyExW(HKEY_LOCAL_MACHINE, (std::wstring(r.key) + L"\\" + r.version + r.below).c_str(),
+                  0, nullptr, 0, KEY_ALL_ACCESS | r.view, nullptr, &created, nullptr);
+  RegSetValueExW(created, r.value, 0, r.type, reinterpret_cast<const BYTE*>(home.c_str()),
+                 static_cast<DWORD>((home.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(created);
+}
+
+Registered::~Registered() {
+  HKEY parent = nullptr;
+  RegOpenKeyExW(HKEY_LOCAL_MACHINE, r.key, 0, KEY_ALL_ACCESS | r.view, &parent);
+  RegDeleteTreeW(parent, r.version);
+  RegCloseKey(parent);
+}
+
+Planted::Planted(const fs::path& from, fs::path to) : at(std::move(to)) {
+  DeleteFileW((at.wstring() + L".loaded").c_str());
+  CopyFileW(from.c_str(), at.c_str(), FALSE);
+}
+
+Planted::~Planted() {
+  DeleteFileW(at.c_str());
+  DeleteFileW((at.wstring() + L".loaded").c_str());
+}
+
 Dock::Dock(const fs::path& app, const std::string& ini) {
   const fs::path copy = app / L"plum_dock.exe";
   fs::copy_file(Here() / L"../src/plum_dock.exe", copy, fs::copy_options::overwrite_existing);

@@ -51,6 +51,26 @@ std::wstring Text(HWND w);                        // WM_GETTEXT, across processe
 void Click(HWND w);                               // in the middle of the window
 void SetClassesValue(const std::wstring& key, const std::wstring& text, DWORD type = REG_SZ);
 
+struct Registration {  // a JDK as an installer registers it under HKLM, in one registry view
+  REGSAM view;
+  const wchar_t *key, *version, *below, *value;
+  DWORD type = REG_SZ;
+};
+
+struct Registered {  // a Registration made, and removed at the end of its scope
+  Registered(const Registration& r, const std::wstring& home);
+  ~Registered();
+  Registration r;
+};
+
+// A copy of `from` at `at` for one test, removed with it, also when it fails; what an earlier run
+// left there is replaced. `at` + ".loaded" (tests/planted.cpp) goes too.
+struct Planted {
+  Planted(const fs::path& from, fs::path at);
+  ~Planted();
+  fs::path at;
+};
+
 constexpr DWORD kNoDrop = ~0u;  // the drag did not end in a drop
 // plum_dock.exe started from `app`, with `ini` when given; it ends with its (move-only) Dock.
 struct Dock {

@@ -15,30 +15,6 @@ fs::path Jdk(const fs::path& home, std::initializer_list<const wchar_t*> tools) 
   return home;
 }
 
-struct Registration {  // a JDK as an installer registers it under HKLM, in one registry view
-  REGSAM view;
-  const wchar_t *key, *version, *below, *value;
-  DWORD type = REG_SZ;
-};
-
-struct Registered {  // a Registration made, and removed at the end of its scope
-  Registered(const Registration& r, const std::wstring& home) : r(r) {
-    HKEY created = nullptr;
-    RegCreateKeyExW(HKEY_LOCAL_MACHINE, (std::wstring(r.key) + L"\\" + r.version + r.below).c_str(),
-                    0, nullptr, 0, KEY_ALL_ACCESS | r.view, nullptr, &created, nullptr);
-    RegSetValueExW(created, r.value, 0, r.type, reinterpret_cast<const BYTE*>(home.c_str()),
-                   static_cast<DWORD>((home.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(created);
-  }
-  ~Registered() {
-    HKEY parent = nullptr;
-    RegOpenKeyExW(HKEY_LOCAL_MACHINE, r.key, 0, KEY_ALL_ACCESS | r.view, &parent);
-    RegDeleteTreeW(parent, r.version);
-    RegCloseKey(parent);
-  }
-  Registration r;
-};
-
 constexpr REGSAM k64 = KEY_WOW64_64KEY, k32 = KEY_WOW64_32KEY;
 
 }  // namespace
@@ -55,7 +31,7 @@ TEST(Jdk, VersionOrder) {
 }
 
 TEST(Jdk, JavaHomeThenRegisteredNewestFirst) {
-  ASSERT_FALSE(plum::FoundOnPath(L"javac"));
+  ASSERT_EQ(plum::ProgramOnPath(L"javac"), L"");
   Scratch s(L"jdks");
   const fs::path old = Jdk(s.dir / L"jdk1.8.0_392", {L"javac", L"appletviewer"});
   const fs::path jdk17 = Jdk(s.dir / L"jdk-17", {L"javac"}), jre = Jdk(s.dir / L"jre", {L"java"});
@@ -84,16 +60,19 @@ TEST(Jdk, JavaHomeThenRegisteredNewestFirst) {
   SetEnvironmentVariableW(L"JAVA_HOME", nullptr);
 }
 
-TEST(Jdk, FoundOnPathWithPathExt) {
+TEST(Jdk, ProgramOnPathWithPathExt) {
   Scratch s(L"path");
   for (const wchar_t* file : {L"plumtool.exe", L"plumbatch.cmd"}) WriteFile(s.dir / file, "");
-  EXPECT_TRUE(plum::FoundOnPath(L"cmd"));
-  EXPECT_FALSE(plum::FoundOnPath(L"plumtool"));
+  EXPECT_NE(plum::ProgramOnPath(L"cmd"), L"");
+  EXPECT_EQ(plum::ProgramOnPath(L"plumtool"), L"");
   wchar_t path[32767] = {};
   GetEnvironmentVariableW(L"PATH", path, 32767);
   SetEnvironmentVariableW(L"PATH", (path + (L";" + s.dir.wstring())).c_str());
-  for (const wchar_t* name : {L"plumtool", L"plumtool.exe", L"plumbatch"})
-    EXPECT_TRUE(plum::FoundOnPath(name)) << Utf8(name);
-  EXPECT_FALSE(plum::FoundOnPath(L"plum_nowhere"));
+  const wchar_t* found[][2] = {{L"plumtool", L"plumtool.exe"},
+                               {L"plumtool.exe", L"plumtool.exe"},
+                               {L"plumbatch", L"plumbatch.cmd"}};
+  for (const auto& [name, file] : found)
+    EXPECT_TRUE(fs::equivalent(plum::ProgramOnPath(name), s.dir / file)) << Utf8(name);
+  EXPECT_EQ(plum::ProgramOnPath(L"plum_nowhere"), L"");
   SetEnvironmentVariableW(L"PATH", path);
 }

@@ -25,21 +25,37 @@ struct Drop {
   int slot;
   const wchar_t *tool, *dropped;
   std::string contents = "";
-  const wchar_t* found = L"";  // a JDK's program for a bare command off PATH
+  // A bare command's program in an installed JDK, which the PATH then does
+  // not find; when none is given, the PATH finds every bare program.
+  const wchar_t* found = L"";
   const wchar_t* shortForm = L"";
   bool namesFile = false;
 };
 
-// The script for `d` as its folder line and its tool line, without their
-// fixed ends; or the refusal.
+// The script the writer's own planning makes for `d`, as its folder line and
+// its tool line without their fixed ends, after the lookups it asked for
+// beyond the tool's ("[read short]"); or the refusal.
 std::wstring Compose(const Drop& d) {
-  plum::DroppedPath parts;
-  std::wstring refusal;
-  if (!plum::SplitDroppedPath(d.dropped, &parts, &refusal)) return refusal;
-  const plum::DropFacts drop = {d.namesFile, d.found, d.contents, 932};
-  const plum::PathFacts paths = {932, d.shortForm, d.shortForm};
-  const plum::ScriptText script =
-      plum::ComposeSlotScript(plum::PlanSlotRun(d.slot, parts, d.tool, drop), paths);
+  std::wstring asked;
+  plum::SystemAnswers system;
+  system.drop.isFile = [&](const std::wstring& path) { return d.namesFile && path == d.tool; };
+  system.drop.onPath = [&](const std::wstring& program) {
+    return *d.found ? L"" : L"C:\\bin\\" + program + L".exe";
+  };
+  system.drop.installedJdk = [&](const std::wstring& program) {
+    return *d.found ? d.found : L"C:\\jdk\\bin\\" + program + L".exe";
+  };
+  system.drop.contents = [&](const std::wstring& path) {
+    asked += L" read";
+    EXPECT_EQ(path, d.dropped);
+    return d.contents;
+  };
+  system.shortForm = [&](const std::wstring&) {
+    asked += L" short";
+    return std::wstring(d.shortForm);
+  };
+  system.consoleCodePage = system.ansiCodePage = 932;
+  const plum::ScriptText script = plum::ScriptForDrop(d.slot, d.dropped, d.tool, system);
   if (!script.ok()) return script.refusal;
   const std::wstring fixed[][2] = {
       {L"cd\\\r\n", L""},
@@ -52,67 +68,68 @@ std::wstring Compose(const Drop& d) {
     const size_t at = text.find(part);
     if (at != std::wstring::npos) text.replace(at, part.size(), replacement);
   }
-  return text;
+  return asked.empty() ? text : L"[" + asked.substr(1) + L"] " + text;
 }
 
 TEST(ScriptText, EachKindOfDrop) {
   const std::string classInChap01 = ClassFile("chap01/Hello");
   const std::wstring tooLong = L"C:\\" + std::wstring(256, L'x') + L"\\A.java";
   const std::pair<Drop, const wchar_t*> drops[] = {
-      {{2, L"javac", L"C:\\work\\src\\Hello.java"}, L"cd /d \"C:\\work\\src\" | javac Hello.java"},
-      {{2, L"javac", L"D:\\Hello.java"}, L"cd /d \"D:\\\" | javac Hello.java"},
+      {{2, L"javac", L"C:\\work\\src\\Hello.java"},
+       L"[read] cd /d \"C:\\work\\src\" | javac Hello.java"},
+      {{2, L"javac", L"D:\\Hello.java"}, L"[read] cd /d \"D:\\\" | javac Hello.java"},
       {{1, L"java", L"C:\\my work\\Hello World.java"},
        L"cd /d \"C:\\my work\" | java \"Hello World.java\""},
       {{2, L"", L"C:\\w\\Hello.java"}, L"cd /d \"C:\\w\" |  Hello.java"},
       {{2, L"javac -g %X%", L"C:\\100%\\a&b.java"},
-       L"cd /d \"C:\\100%%\" | javac -g %X% \"a&b.java\""},
+       L"[read] cd /d \"C:\\100%%\" | javac -g %X% \"a&b.java\""},
       {{2, L"javac", L"\\\\srv\\share\\dir\\A.java"},
-       L"pushd \"\\\\srv\\share\\dir\" | javac A.java & popd"},
+       L"[read] pushd \"\\\\srv\\share\\dir\" | javac A.java & popd"},
       {{2, L"javac", tooLong.c_str(), "", L"", L"C:\\XXXXXX~1"},
-       L"cd /d \"C:\\XXXXXX~1\\\" | javac A.java"},
+       L"[read short] cd /d \"C:\\XXXXXX~1\\\" | javac A.java"},
       {{2, L"C:\\J\u00FCrgen\\javac.exe", L"C:\\w\\A.java", "", L"", L"C:\\JRGEN~1\\javac.exe",
         true},
-       L"cd /d \"C:\\w\" | C:\\JRGEN~1\\javac.exe A.java"},
+       L"[read short] cd /d \"C:\\w\" | C:\\JRGEN~1\\javac.exe A.java"},
       // The launcher takes a class by its name (by its full name from its
       // package's root) and a jar after -jar.
-      {{1, L"java", L"C:\\w\\Hello.class"}, L"cd /d \"C:\\w\" | java Hello"},
+      {{1, L"java", L"C:\\w\\Hello.class"}, L"[read] cd /d \"C:\\w\" | java Hello"},
       {{1, L"\"C:\\jdk 17\\bin\\JAVA.EXE\" -ea", L"C:\\w\\App.JAR"},
        L"cd /d \"C:\\w\" | \"C:\\jdk 17\\bin\\JAVA.EXE\" -ea -jar App.JAR"},
       {{1, L"javaw -cp lib", L"C:\\w\\My App.jar"},
        L"cd /d \"C:\\w\" | javaw -cp lib -jar \"My App.jar\""},
-      {{1, L"C:/jdk/java", L"C:\\w\\Hello.Class"}, L"cd /d \"C:\\w\" | C:/jdk/java Hello"},
+      {{1, L"C:/jdk/java", L"C:\\w\\Hello.Class"}, L"[read] cd /d \"C:\\w\" | C:/jdk/java Hello"},
       {{1, L"java", L"C:\\w\\Hello.java"}, L"cd /d \"C:\\w\" | java Hello.java"},
       {{2, L"java", L"C:\\w\\Hello.class"}, L"cd /d \"C:\\w\" | java Hello.class"},
       {{1, L"javac", L"C:\\w\\Hello.class"}, L"cd /d \"C:\\w\" | javac Hello.class"},
       {{1, L"java", L"C:\\w\\Chap01\\Hello.class", classInChap01},
-       L"cd /d \"C:\\w\" | java chap01.Hello"},
+       L"[read] cd /d \"C:\\w\" | java chap01.Hello"},
       {{1, L"java", L"\\\\srv\\share\\chap01\\Hello.class", classInChap01},
-       L"pushd \"\\\\srv\\share\" | java chap01.Hello & popd"},
+       L"[read] pushd \"\\\\srv\\share\" | java chap01.Hello & popd"},
       {{1, L"java", L"C:\\w\\misc\\Hello.class", classInChap01},
-       L"cd /d \"C:\\w\\misc\" | java Hello"},
+       L"[read] cd /d \"C:\\w\\misc\" | java Hello"},
       {{1, L"java", L"C:\\w\\chap01\\Hello.class", "not a class"},
-       L"cd /d \"C:\\w\\chap01\" | java Hello"},
+       L"[read] cd /d \"C:\\w\\chap01\" | java Hello"},
       // javac gets a source's encoding, and a package's source from its root.
       {{2, L"javac", L"C:\\w\\J.java", Utf8(L"class J { String s = \"日本\"; }")},
-       L"cd /d \"C:\\w\" | javac -encoding UTF-8 J.java"},
+       L"[read] cd /d \"C:\\w\" | javac -encoding UTF-8 J.java"},
       {{2, L"\"C:\\jdk\\bin\\javac.exe\"", L"C:\\w\\J.java", Sjis(L"// 日本\nclass J {}")},
-       L"cd /d \"C:\\w\" | \"C:\\jdk\\bin\\javac.exe\" -encoding MS932 J.java"},
+       L"[read] cd /d \"C:\\w\" | \"C:\\jdk\\bin\\javac.exe\" -encoding MS932 J.java"},
       {{2, L"javac -encoding EUC-JP", L"C:\\w\\J.java", Utf8(L"// 日本")},
-       L"cd /d \"C:\\w\" | javac -encoding EUC-JP J.java"},
+       L"[read] cd /d \"C:\\w\" | javac -encoding EUC-JP J.java"},
       {{1, L"java", L"C:\\w\\J.java", Utf8(L"// 日本")}, L"cd /d \"C:\\w\" | java J.java"},
       {{2, L"javac", L"C:\\w\\jp\\Ex\\Hello.java", Utf8(L"\uFEFF/* 例 */ // c\n package jp . ex;")},
-       L"cd /d \"C:\\w\" | javac -encoding UTF-8 jp/Ex/Hello.java"},
+       L"[read] cd /d \"C:\\w\" | javac -encoding UTF-8 jp/Ex/Hello.java"},
       {{2, L"javac", L"C:\\w\\other\\Hello.java", "package chap01;"},
-       L"cd /d \"C:\\w\\other\" | javac Hello.java"},
+       L"[read] cd /d \"C:\\w\\other\" | javac Hello.java"},
       {{2, L"javac", L"C:\\w\\chap01\\J.java", "/* never closed"},
-       L"cd /d \"C:\\w\\chap01\" | javac J.java"},
+       L"[read] cd /d \"C:\\w\\chap01\" | javac J.java"},
       {{2, L"javac", L"C:\\w\\chap01\\Hello.java", "packaged chap01;"},
-       L"cd /d \"C:\\w\\chap01\" | javac Hello.java"},
+       L"[read] cd /d \"C:\\w\\chap01\" | javac Hello.java"},
       // A bare command off PATH runs a JDK's program, with its options.
       {{2, L"javac -g", L"C:\\w\\A.java", "", L"C:\\Program Files\\Java\\jdk-21\\bin\\javac.exe"},
-       L"cd /d \"C:\\w\" | \"C:\\Program Files\\Java\\jdk-21\\bin\\javac.exe\" -g A.java"},
+       L"[read] cd /d \"C:\\w\" | \"C:\\Program Files\\Java\\jdk-21\\bin\\javac.exe\" -g A.java"},
       {{1, L"java", L"C:\\w\\Hello.class", "", L"C:\\jdk\\bin\\java.exe"},
-       L"cd /d \"C:\\w\" | C:\\jdk\\bin\\java.exe Hello"},
+       L"[read] cd /d \"C:\\w\" | C:\\jdk\\bin\\java.exe Hello"},
   };
   for (const auto& [drop, lines] : drops) EXPECT_EQ(Compose(drop), lines) << Utf8(drop.dropped);
 }
@@ -139,7 +156,7 @@ struct ScriptTest : ::testing::Test {
   void SetUp() override { SetEnvironmentVariableW(L"PLUM_TOOL_LOG", log.c_str()); }
   fs::path Bat(int slot) { return app.dir / plum::SlotScriptName(slot); }
   plum::Outcome Write(int slot, const fs::path& dropped, const std::wstring& tool) {
-    return plum::WriteSlotScript(slot, dropped, app.dir.wstring() + L"\\", tool);
+    return plum::WriteSlotScript(Bat(slot), slot, dropped, tool);
   }
   int Run(int slot) { return RunWait(L"cmd /c \"\"" + Bat(slot).wstring() + L"\" >nul 2>nul\""); }
 };
@@ -162,7 +179,7 @@ TEST_F(ScriptTest, WrittenWholeInTheConsoleCodePageOrNotAtAll) {
     WriteFile(Bat(2), written);
     const HANDLE held =
         CreateFileW(Bat(2).c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, 0, nullptr);
-    const DWORD error = plum::ReplaceFileContents(Bat(2), "short");
+    const DWORD error = plum::ReplaceFileContents(Bat(2), "short").error;
     CloseHandle(held);
     EXPECT_EQ(ReadFile(Bat(2)), error ? written : "short") << sharing;
   }
@@ -280,11 +297,9 @@ TEST_F(ScriptTest, TheRealJdkCompilesAndRunsWhatLearnersDrop) {
   SetEnvironmentVariableW(L"JAVA_HOME", jdk.c_str());
   run(2, L"javac", src / L"Hello.java", src / L"Hello.class");
   SetEnvironmentVariableW(L"JAVA_HOME", nullptr);
-  const wchar_t* const key = L"SOFTWARE\\JavaSoft\\JDK\\17.0.99";
-  RegSetKeyValueW(HKEY_LOCAL_MACHINE, key, L"JavaHome", REG_SZ, jdk.c_str(),
-                  static_cast<DWORD>((jdk.wstring().size() + 1) * sizeof(wchar_t)));
+  const Registered registered(
+      {KEY_WOW64_64KEY, L"SOFTWARE\\JavaSoft\\JDK", L"17.0.99", L"", L"JavaHome"}, jdk);
   run(2, L"javac -g", src / L"Hello.java", src / L"Hello.class");
-  RegDeleteTreeW(HKEY_LOCAL_MACHINE, key);
 }
 
 }  // namespace

@@ -30,12 +30,16 @@ TEST(ActivationTitle, IsTheCommandOrItsFirstSixCharactersAndMatchesIgnoringCase)
 }
 
 // planted.dll (tests/planted.cpp) beside the test program, under a name the system folder lacks.
+// A library loaded by mistake is freed, so that the copy goes with the test.
+static bool Loaded(HMODULE module) {
+  if (module) FreeLibrary(module);
+  return module != nullptr;
+}
+
 TEST(Libraries, ComeFromTheSystemFolderOnly) {
-  const fs::path planted = Here() / L"plum_planted.dll";
-  fs::copy_file(Here() / L"planted.dll", planted, fs::copy_options::overwrite_existing);
-  EXPECT_EQ(plum::LoadSystemLibrary(L"plum_planted.dll"), nullptr);
+  const Planted planted(Here() / L"planted.dll", Here() / L"plum_planted.dll");
+  EXPECT_FALSE(Loaded(plum::LoadSystemLibrary(L"plum_planted.dll")));
   plum::RestrictLibrarySearch();  // and what the system loads by name
-  EXPECT_EQ(LoadLibraryW(L"plum_planted.dll"), nullptr);
-  fs::remove(planted);
+  EXPECT_FALSE(Loaded(LoadLibraryW(L"plum_planted.dll")));
   EXPECT_NE(plum::LateImport<void*>(L"comdlg32.dll", "GetOpenFileNameW"), nullptr);
 }

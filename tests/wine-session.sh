@@ -57,6 +57,15 @@ fi
 # on. A DPI session is the test itself, so a time-out's kill ends it; its server goes 5 s after.
 if [ "$dpi" != 0 ]; then wineserver -p5; else wineserver -p; fi </dev/null >/dev/null 2>&1
 wine cmd /c exit </dev/null >/dev/null 2>&1
+if [ "$dpi" = 0 ]; then  # JDKs a test registered and could not remove (ended at its time-out)
+  for view in '' 'WOW6432Node\'; do
+    for key in 'JavaSoft\JDK' 'JavaSoft\Java Development Kit' 'Eclipse Adoptium' 'Microsoft\JDK' \
+      'Azul Systems'; do
+      echo "[-HKEY_LOCAL_MACHINE\\SOFTWARE\\$view$key]"
+    done
+  done | sed '1i REGEDIT4' >"$WINEPREFIX/drive_c/jdks.reg"
+  wine regedit /s 'C:\jdks.reg' </dev/null >/dev/null 2>&1
+fi
 [ "$dpi" = 0 ] || exec "$@"
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 "$@"

@@ -14,22 +14,21 @@ bool WriteWhole(HANDLE file, const std::string& bytes) {
 }
 
 // Replaces the contents of the existing file `path` with `bytes`; when the
-// write fails part way, the old contents go back. 0 or the system's error.
-DWORD RewriteInPlace(const std::wstring& path, const std::string& bytes) {
+// write fails part way, the old contents go back.
+Replacement RewriteInPlace(const std::wstring& path, const std::string& bytes) {
   FileHandle file(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return GetLastError();
+  if (!file) return {GetLastError()};
   const DWORD size = GetFileSize(file.get(), nullptr);
-  if (size == INVALID_FILE_SIZE) return GetLastError();
+  if (size == INVALID_FILE_SIZE) return {GetLastError()};
   std::string old(size, '\0');
   DWORD read = 0;
-  if (!ReadFile(file.get(), old.data(), size, &read, nullptr)) return GetLastError();
+  if (!ReadFile(file.get(), old.data(), size, &read, nullptr)) return {GetLastError()};
   old.resize(read);
-  if (WriteWhole(file.get(), bytes)) return 0;
+  if (WriteWhole(file.get(), bytes)) return {};
   const DWORD error = GetLastError();
-  WriteWhole(file.get(), old);
-  return error;
+  return {error, !WriteWhole(file.get(), old)};
 }
 
 // Writes `bytes` as the new file `path`; 0 or the system's error, with no
@@ -50,19 +49,19 @@ DWORD WriteNewFile(const std::wstring& path, const std::string& bytes) {
 
 }  // namespace
 
-DWORD ReplaceFileContents(const std::wstring& path, const std::string& bytes) {
+Replacement ReplaceFileContents(const std::wstring& path, const std::string& bytes) {
   const std::wstring sibling = path + L".new";
-  if (const DWORD error = WriteNewFile(sibling, bytes)) return error;
+  if (const DWORD error = WriteNewFile(sibling, bytes)) return {error};
   if (MoveFileExW(sibling.c_str(), path.c_str(),
                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    return 0;
+    return {};
   // Deliberate: a held file is rewritten in place. The move is refused while
   // another program holds the file open (Wine's cmd.exe holds a script for
   // the batch's whole run, sharing writes); the new text is known to be
   // writable, so it goes into the file itself.
-  const DWORD error = RewriteInPlace(path, bytes);
+  const Replacement rewritten = RewriteInPlace(path, bytes);
   DeleteFileW(sibling.c_str());
-  return error;
+  return rewritten;
 }
 
 }  // namespace plum

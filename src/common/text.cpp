@@ -110,4 +110,14 @@ std::wstring DecimalText(unsigned long value) {
   return std::wstring(p, digits + 16);
 }
 
+bool EqualNoCase(std::wstring_view a, std::wstring_view b) {
+  return a.size() == b.size() &&
+         CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
+                              static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+bool EndsWithNoCase(std::wstring_view text, std::wstring_view end) {
+  return text.size() >= end.size() && EqualNoCase(text.substr(text.size() - end.size()), end);
+}
+
 }  // namespace plum

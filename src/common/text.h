@@ -27,6 +27,10 @@ Encoded EncodeText(std::wstring_view text, UINT codePage);
 std::string EncodeOrSubstitute(std::wstring_view text, UINT codePage);
 std::wstring DecodeText(std::string_view bytes, UINT codePage);
 
+// Whether the texts are equal, or `text` ends with `end`, ignoring case.
+bool EqualNoCase(std::wstring_view a, std::wstring_view b);
+bool EndsWithNoCase(std::wstring_view text, std::wstring_view end);
+
 // U+XXXX and the character itself, for messages about a character.
 std::wstring DescribeCharacter(std::wstring_view ch);
 

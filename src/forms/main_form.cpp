@@ -67,6 +67,7 @@ bool MainForm::Create(HINSTANCE instance, SetForm& settings, const std::wstring&
   instance_ = instance;
   settings_ = &settings;
   appFolder_ = appFolder;
+  for (int slot = 0; slot < kSlotCount; ++slot) scripts_[slot] = SlotScriptPath(appFolder, slot);
 
   if (!RegisterFormClass(instance, kClassName, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)))
     return false;
@@ -224,28 +225,34 @@ bool MainForm::IsDoubleClick(int slot, WORD notification) {
   return second;
 }
 
-bool MainForm::Run(int slot) {
-  return ReportIfFailed(hwnd_,
-                        RunSlot(slot, appFolder_, settings_->ToolCommand(slot), activationTitle_));
+// Runs the slot's script, which `tool` wrote; the next activation title is
+// taken from it.
+bool MainForm::Run(int slot, const std::wstring& tool) {
+  return ReportIfFailed(hwnd_, RunSlot(scripts_[slot], tool, activationTitle_));
 }
 
 // Deliberate: a re-run follows the file as it is now (a source first saved
 // in ASCII may have been given Japanese text since): the script is written
 // afresh from the slot's last drop in this run, with that drop's tool
 // command. Should that fail, the script written at the drop runs as it is,
-// as it does for a slot with no drop in this run.
+// as it does for a slot with no drop in this run. Either way the drop's
+// tool command, which wrote the script, gives the next activation title.
 void MainForm::Rerun(int slot) {
   const SlotDrop& last = lastDrop_[slot];
-  if (!last.path.empty()) WriteSlotScript(slot, last.path, appFolder_, last.tool);
-  Run(slot);
+  if (last.path.empty()) {
+    Run(slot, settings_->ToolCommand(slot));
+    return;
+  }
+  WriteSlotScript(scripts_[slot], slot, last.path, last.tool);
+  Run(slot, last.tool);
 }
 
 void MainForm::HandleDrop(int slot) {
   const std::wstring path = droppedPath_[slot];
   const std::wstring tool = settings_->ToolCommand(slot);
-  if (!ReportIfFailed(hwnd_, WriteSlotScript(slot, path, appFolder_, tool))) return;
+  if (!ReportIfFailed(hwnd_, WriteSlotScript(scripts_[slot], slot, path, tool))) return;
   lastDrop_[slot] = {path, tool};
-  if (!Run(slot)) return;
+  if (!Run(slot, tool)) return;
   if (!tooltip_) return;  // a dock without tool tips
   TTTOOLINFOW tip = SlotTool(hwnd_, Slot(slot), path.c_str());
   SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tip));

@@ -43,7 +43,7 @@ class MainForm final : public FormWindow {
   void OnActivate(WPARAM wParam, LPARAM lParam);
   void ApplyAlwaysInFront(bool inFront);
   void HandleDrop(int slot);
-  bool Run(int slot);
+  bool Run(int slot, const std::wstring& tool);
   void Rerun(int slot);
   bool IsDoubleClick(int slot, WORD notification);
   HWND Slot(int slot) const;
@@ -51,6 +51,7 @@ class MainForm final : public FormWindow {
   HINSTANCE instance_ = nullptr;
   SetForm* settings_ = nullptr;
   std::wstring appFolder_;
+  std::array<std::wstring, kSlotCount> scripts_;  // each slot's script
   Console console_;
   std::wstring activationTitle_;
   std::array<BitmapHandle, kSlotCount> pictures_;

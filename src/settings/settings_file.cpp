@@ -53,11 +53,12 @@ SettingRead ReadSettingOrDefault(const std::wstring& section, const std::wstring
   SettingRead result;
   result.value = ReadSetting(section, key, file);
   if (!result.value.empty()) return result;  // nothing written, so nothing to read again
-  WriteSetting(section, key, defaultValue, file);
+  SettingWrite written = WriteSetting(section, key, defaultValue, file);
   result.value = ReadSetting(section, key, file);
   if (result.value.empty() && !defaultValue.empty()) {
     result.value = defaultValue;
     result.stored = false;
+    result.reason = std::move(written.reason);
   }
   return result;
 }

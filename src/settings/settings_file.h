@@ -45,6 +45,7 @@ struct SettingRead {
   // False when the value read empty and the default could not be stored, so
   // `value` is the default the caller passed rather than what the file holds.
   bool stored = true;
+  std::wstring reason;  // why not, in the system's words, when it said
 };
 
 // Reads one value, first writing `defaultValue` when it reads empty. The value

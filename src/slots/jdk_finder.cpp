@@ -50,12 +50,20 @@ std::wstring ProgramIn(std::wstring home, const std::wstring& program) {
   return IsExistingFile(path) ? path : std::wstring();
 }
 
-bool FoundIn(const std::wstring& folders, const std::wstring& name) {
-  wchar_t found[MAX_PATH];
-  const DWORD length =
-      SearchPathW(folders.c_str(), name.c_str(), nullptr, MAX_PATH, found, nullptr);
-  // A longer path than the buffer takes is still a find.
-  return length >= MAX_PATH || (length > 0 && IsExistingFile(found));
+// The full path of `name` in one of `folders`; empty when none has it.
+std::wstring FoundIn(const std::wstring& folders, const std::wstring& name) {
+  std::wstring found(MAX_PATH, L'\0');
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    const DWORD length = SearchPathW(folders.c_str(), name.c_str(), nullptr,
+                                     static_cast<DWORD>(found.size()), found.data(), nullptr);
+    if (length == 0) return {};
+    if (length < found.size()) {
+      found.resize(length);
+      return IsExistingFile(found) ? found : std::wstring();
+    }
+    found.resize(length);  // a longer path than the buffer takes
+  }
+  return {};
 }
 
 // The number that starts at or after `*at` in `version`, moving `*at` past
@@ -80,22 +88,26 @@ size_t FirstNumber(const std::wstring& version) {
 
 }  // namespace
 
-bool FoundOnPath(const std::wstring& program) {
+std::wstring ProgramOnPath(const std::wstring& program) {
   // cmd.exe looks in its current folder before the PATH; a script's current folder is the
   // dropped file's, which the dock's is not, so the PATH alone is asked.
   const std::wstring folders = EnvironmentValue(L"PATH");
-  if (folders.empty()) return false;
-  if (program.find(L'.') != std::wstring::npos && FoundIn(folders, program)) return true;
+  if (folders.empty()) return {};
+  if (program.find(L'.') != std::wstring::npos) {
+    std::wstring found = FoundIn(folders, program);
+    if (!found.empty()) return found;
+  }
   std::wstring extensions = EnvironmentValue(L"PATHEXT");
   if (extensions.empty()) extensions = L".COM;.EXE;.BAT;.CMD";
   size_t start = 0;
   while (start <= extensions.size()) {
     const size_t end = std::min(extensions.find(L';', start), extensions.size());
     const std::wstring extension = extensions.substr(start, end - start);
-    if (!extension.empty() && FoundIn(folders, program + extension)) return true;
+    std::wstring found = extension.empty() ? std::wstring() : FoundIn(folders, program + extension);
+    if (!found.empty()) return found;
     start = end + 1;
   }
-  return false;
+  return {};
 }
 
 // Deliberate: a JDK installed but not on the PATH is still found, so that

@@ -6,8 +6,9 @@
 
 namespace plum {
 
-// Whether the system's search (the PATH, with the PATHEXT extensions) finds `program`, a bare name.
-bool FoundOnPath(const std::wstring& program);
+// The full path of `program`, a bare name, where the system's search (the PATH, with the PATHEXT
+// extensions) finds it; empty when it does not.
+std::wstring ProgramOnPath(const std::wstring& program);
 
 // The full path of `program` (a bare name such as L"javac", without extension) in the bin
 // folder of an installed JDK: JAVA_HOME first, then the registered JDKs, newest first; empty when

@@ -5,11 +5,11 @@
 
 #include <windows.h>
 
-#include <optional>
+#include <functional>
 #include <string>
 #include <string_view>
 
-#include "slots/script_text.h"
+#include "slots/slot_run.h"
 
 namespace plum {
 
@@ -23,48 +23,64 @@ inline constexpr int kCompilerSlot = 2;
 // that file.
 std::wstring_view ProgramName(std::wstring_view tool, bool namesFile);
 
-// A tool command that names its program without a folder ("javac -g"): the
-// program as typed and the options after it. Nothing for a path or a quoted
-// command.
-struct BareCommand {
-  std::wstring program;
-  std::wstring options;
+// What the system says of a drop's file and tool, asked through these
+// lookups; the writer answers from the system, a test from its table.
+struct DropLookups {
+  std::function<bool(const std::wstring& path)> isFile;  // an existing file, not a folder
+  // The full path of a bare program that the PATH, with the PATHEXT
+  // extensions, finds; empty when it finds none.
+  std::function<std::wstring(const std::wstring& program)> onPath;
+  // The full path of a bare program (a name without extension) in an
+  // installed JDK's bin folder; empty when none has it.
+  std::function<std::wstring(const std::wstring& program)> installedJdk;
+  // The first bytes of a file (a source or class file whole); none when it
+  // cannot be read.
+  std::function<std::string(const std::wstring& path)> contents;
 };
-std::optional<BareCommand> SplitBareCommand(std::wstring_view tool);
 
-// What the writer learnt from the system for a drop.
+// A tool command worked out for a drop.
+struct ResolvedTool {
+  std::wstring command;    // as typed
+  bool namesFile = false;  // it names an existing file as a whole
+  std::wstring program;    // the program's name, without folder and extension
+  bool bare = false;       // a program without a folder ("javac -g"), options allowed
+  std::wstring options;    // what follows a bare command's program
+  // The full path of the program that runs, when the system's search finds
+  // it: the command's own file, the PATH's, or, for a bare command that the
+  // PATH does not reach, an installed JDK's; empty otherwise.
+  std::wstring path;
+  bool installed = false;  // `path` is an installed JDK's, and the script names it
+};
+
+// Which of the dock's rules for the JDK's tools a drop falls under.
+enum class JavaRule {
+  kNone,            // the tool gets the file's name
+  kLauncherClass,   // java or javaw on the launcher slot, given a .class
+  kLauncherJar,     // ... given a .jar
+  kLauncherOther,   // ... given anything else (a source runs as it is)
+  kCompilerSource,  // javac on the compiler slot, given a .java
+};
+
+// Everything a drop needs to know of the system, asked once.
 struct DropFacts {
-  bool toolNamesFile = false;  // the tool command names an existing file as a whole
-  // The full path of a bare command's program in an installed JDK, when the
-  // system's search does not find the program; empty otherwise.
-  std::wstring foundProgram;
-  std::string contents;   // the dropped file's bytes, when ReadsContents asked for them
+  DroppedPath dropped;
+  ResolvedTool tool;
+  JavaRule rule = JavaRule::kNone;
+  std::string contents;   // the dropped file's bytes, when the rule reads them
   UINT ansiCodePage = 0;  // the system's, in which JDK 17 and earlier read sources
 };
 
-// Whether the plan for a file named `name` dropped on `slot`, whose tool runs
-// `program`, reads the file.
-bool ReadsContents(int slot, std::wstring_view program, std::wstring_view name);
+// Resolves the tool command `command` for the file `dropped` on `slot`: the
+// PATH is asked before an installed JDK, and only for a bare command; the
+// file is read only when the drop's rule needs its bytes.
+DropFacts ResolveDrop(int slot, DroppedPath dropped, const std::wstring& command, UINT ansiCodePage,
+                      const DropLookups& system);
 
 // What a drop runs: in the file's folder, the tool on the file's name; but
 // on the launcher slot java and javaw take a class by its name (from the
 // package's root folder by its full name) and a jar after -jar, and on the
 // compiler slot javac gets a source's encoding when it is not plain ASCII
 // and compiles a source in a package from the package's root folder.
-SlotRun PlanSlotRun(int slot, const DroppedPath& dropped, const std::wstring& tool,
-                    const DropFacts& facts);
-
-// The parts of the plan, for their own use and tests:
-enum class SourceBytes { kAscii, kUtf8, kOther };
-SourceBytes ClassifySource(std::string_view bytes);
-std::wstring JavaEncodingName(UINT codePage);  // "MS932" for 932
-// The package a source declares ("chap01.sub"), or empty.
-std::wstring PackageOfSource(std::string_view bytes, UINT ansiCodePage);
-// The class a class file defines, as the file names it ("chap01/Hello"), or
-// empty when the bytes are not a class file.
-std::wstring ClassNameOf(std::string_view bytes);
-// The length of the folder above `folder`'s last folders when those are
-// `package`'s (by dots or slashes, in any case); 0 when they are not.
-size_t PackageRoot(std::wstring_view folder, std::wstring_view package);
+SlotRun PlanSlotRun(const DropFacts& drop);
 
 }  // namespace plum

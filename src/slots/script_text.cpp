@@ -1,5 +1,7 @@
 #include "slots/script_text.h"
 
+#include <optional>
+
 #include "common/text.h"
 
 namespace plum {
@@ -48,16 +50,17 @@ bool PassesBare(wchar_t c) {
   return std::wstring_view(L"._-+@#$~[]{}'`").find(c) != std::wstring_view::npos;
 }
 
-bool IsBareDrive(std::wstring_view folder) { return folder.size() == 2 && folder[1] == L':'; }
-
-// The folder as the folder line writes it: a bare drive gets its backslash
-// back ("D:" names the drive's current folder, "D:\" its root), and every %
-// is doubled so that cmd.exe does not expand it.
-std::wstring ScriptFolder(std::wstring_view folder) {
-  std::wstring out = DoublePercents(folder);
-  if (IsBareDrive(out)) out += L'\\';
-  return out;
+// A folder as a path the system takes: a bare drive gets its backslash
+// ("D:" names the drive's current folder, "D:\" its root).
+std::wstring FolderPath(std::wstring_view folder) {
+  std::wstring path(folder);
+  if (path.size() == 2 && path[1] == L':') path += L'\\';
+  return path;
 }
+
+// The folder as the folder line writes it: as a path, with every % doubled
+// so that cmd.exe does not expand it.
+std::wstring ScriptFolder(std::wstring_view folder) { return DoublePercents(FolderPath(folder)); }
 
 // One argument of the tool: bare when cmd.exe passes every character through
 // as it is (a / too: it separates a package's folders), otherwise in double
@@ -97,23 +100,21 @@ bool Representable(std::wstring_view text, UINT codePage, Obstacle* obstacle) {
   return encoded.ok();
 }
 
-// Puts into `written` the script's text `text` of `path` when it fits (at
-// most `maxLength` characters, all held by the code page), else the text
-// `shortText` of its short form `shortPath` when that fits; false when
-// neither does, and `obstacle` then tells what stops `path`.
-bool AsItStandsOrShort(std::wstring_view path, std::wstring_view text, std::wstring_view shortPath,
-                       std::wstring_view shortText, size_t maxLength, UINT codePage,
-                       Obstacle* obstacle, std::wstring* written) {
+// `text`, the script's form of `path`, when `path` has at most `maxLength`
+// characters and the code page holds `text`; else `shortText()`, the form
+// of the path's short form (asked for only now), when the code page holds
+// that; nothing when neither fits, and `obstacle` then tells what stops
+// `path`.
+template <class ShortText>
+std::optional<std::wstring> AsItStandsOrShort(std::wstring_view path, std::wstring text,
+                                              size_t maxLength, UINT codePage, Obstacle* obstacle,
+                                              const ShortText& shortText) {
   obstacle->tooLong = path.size() > maxLength;
+  if (!obstacle->tooLong && Representable(text, codePage, obstacle)) return text;
+  std::optional<std::wstring> shortened = shortText();
   Obstacle ignored;
-  if (!obstacle->tooLong && Representable(text, codePage, obstacle))
-    written->assign(text);
-  else if (!shortPath.empty() && shortPath.size() <= maxLength &&
-           Representable(shortText, codePage, &ignored))
-    written->assign(shortText);
-  else
-    return false;
-  return true;
+  if (shortened && Representable(*shortened, codePage, &ignored)) return shortened;
+  return std::nullopt;
 }
 
 // One refusal: what cannot go into the script (「subject」), why, and what
@@ -122,6 +123,8 @@ std::wstring Refusal(std::wstring_view what, std::wstring_view subject, std::wst
                      std::wstring_view advice = L"") {
   return Concat({what, L"「", subject, L"」", why, advice});
 }
+
+ScriptText Refused(std::wstring refusal) { return {{}, std::move(refusal)}; }
 
 std::wstring Unrepresentable(const Obstacle& obstacle, UINT codePage) {
   return Concat({L"の文字 ", DescribeCharacter(obstacle.character),
@@ -141,56 +144,58 @@ bool SplitDroppedPath(std::wstring_view path, DroppedPath* parts, std::wstring* 
   return true;
 }
 
-bool FolderFitsAsItStands(std::wstring_view folder, UINT codePage) {
-  Obstacle ignored;
-  return folder.size() <= kMaxScriptFolder &&
-         Representable(ScriptFolder(folder), codePage, &ignored);
-}
-
-ScriptText ComposeSlotScript(const SlotRun& run, const PathFacts& facts) {
-  const UINT codePage = facts.codePage;
-  ScriptText script;
+ScriptText ComposeSlotScript(const SlotRun& run, UINT codePage, const ShortFormLookup& shortForm) {
   Obstacle obstacle;
   // Deliberate: a folder longer than cmd.exe can enter goes by its short
   // form or is refused. The short form ends in a backslash: Wine's cmd.exe
   // otherwise enters the folder by its last name's long form, which can be
   // too long again.
-  std::wstring shortFolder = facts.shortFolder;
-  if (!shortFolder.empty() && shortFolder.back() != L'\\') shortFolder += L'\\';
-  std::wstring folder, tool;
+  const auto shortFolder = [&]() -> std::optional<std::wstring> {
+    std::wstring shortened = shortForm(FolderPath(run.folder));
+    if (shortened.empty() || shortened.size() > kMaxScriptFolder) return std::nullopt;
+    if (shortened.back() != L'\\') shortened += L'\\';
+    return ScriptFolder(shortened);
+  };
+  const std::optional<std::wstring> folder = AsItStandsOrShort(
+      run.folder, ScriptFolder(run.folder), kMaxScriptFolder, codePage, &obstacle, shortFolder);
+  if (!folder && obstacle.tooLong)
+    return Refused(
+        Refusal(L"フォルダー", run.folder,
+                Concat({L"のパスは ", DecimalText(static_cast<unsigned long>(run.folder.size())),
+                        L" 文字あり、コマンド プロンプトが開けるフォルダーの長さ (",
+                        DecimalText(static_cast<unsigned long>(kMaxScriptFolder)),
+                        L" 文字まで) を超えています。短い名前 (8.3 形式) でも収まりません。"}),
+                L"ファイルをもっと浅いフォルダーに移してからドロップしてください。"));
+  if (!folder)
+    return Refused(Refusal(L"フォルダー", run.folder, Unrepresentable(obstacle, codePage)));
+
   // The name is never shortened: the tools need its real name and extension.
   const std::wstring argument = ScriptArgument(run.argument);
-  if (!AsItStandsOrShort(run.folder, ScriptFolder(run.folder), facts.shortFolder,
-                         ScriptFolder(shortFolder), kMaxScriptFolder, codePage, &obstacle, &folder))
-    script.refusal =
-        obstacle.tooLong
-            ? Refusal(
-                  L"フォルダー", run.folder,
-                  Concat({L"のパスは ", DecimalText(static_cast<unsigned long>(run.folder.size())),
-                          L" 文字あり、コマンド プロンプトが開けるフォルダーの長さ (",
-                          DecimalText(static_cast<unsigned long>(kMaxScriptFolder)),
-                          L" 文字まで) を超えています。短い名前 (8.3 形式) でも収まりません。"}),
-                  L"ファイルをもっと浅いフォルダーに移してからドロップしてください。")
-            : Refusal(L"フォルダー", run.folder, Unrepresentable(obstacle, codePage));
-  else if (!Representable(argument, codePage, &obstacle))
-    script.refusal = Refusal(L"ファイル名", run.name, Unrepresentable(obstacle, codePage),
-                             L"名前を変えてからドロップしてください。");
-  else if (!AsItStandsOrShort(run.tool, ScriptToolCommand(run.tool, run.toolNamesFile),
-                              facts.shortTool, ScriptToolCommand(facts.shortTool, true),
-                              std::wstring::npos, codePage, &obstacle, &tool) ||
-           !Representable(run.options, codePage, &obstacle))
-    script.refusal = Refusal(L"ツールのコマンド", run.tool, Unrepresentable(obstacle, codePage),
-                             L"設定を見直してください。");
-  if (!script.ok()) return script;
+  if (!Representable(argument, codePage, &obstacle))
+    return Refused(Refusal(L"ファイル名", run.name, Unrepresentable(obstacle, codePage),
+                           L"名前を変えてからドロップしてください。"));
+
+  const auto shortTool = [&]() -> std::optional<std::wstring> {
+    const std::wstring shortened = run.toolNamesFile ? shortForm(run.tool) : std::wstring();
+    if (shortened.empty()) return std::nullopt;
+    return ScriptToolCommand(shortened, true);
+  };
+  const std::optional<std::wstring> tool =
+      AsItStandsOrShort(run.tool, ScriptToolCommand(run.tool, run.toolNamesFile),
+                        std::wstring::npos, codePage, &obstacle, shortTool);
+  if (!tool || !Representable(run.options, codePage, &obstacle))
+    return Refused(Refusal(L"ツールのコマンド", run.tool, Unrepresentable(obstacle, codePage),
+                           L"設定を見直してください。"));
 
   // Deliberate: a network folder (\\server\share) is entered with pushd,
   // which lends it a drive letter, and left with popd: Windows' cmd.exe
   // refuses a network folder as its current folder. Any other folder with
   // "cd /d", so that a file on another drive runs in its folder too.
   const bool network = run.folder.substr(0, 2) == L"\\\\";
+  ScriptText script;
   script.text =
-      Concat({kFirstLine, L"\r\n", network ? L"pushd \"" : L"cd /d \"", folder, L"\"",
-              kStopUnlessEntered, L"\r\ncls\r\n", kBanner, L"\r\n", tool, L" ", run.options,
+      Concat({kFirstLine, L"\r\n", network ? L"pushd \"" : L"cd /d \"", *folder, L"\"",
+              kStopUnlessEntered, L"\r\ncls\r\n", kBanner, L"\r\n", *tool, L" ", run.options,
               argument, kEndLine, network ? L" & popd" : L"", kEndOfBatch, L"\r\n"});
   return script;
 }

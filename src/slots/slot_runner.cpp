@@ -3,7 +3,6 @@
 #include "common/process.h"
 #include "common/text.h"
 #include "common/window_text.h"
-#include "slots/slot_script.h"
 
 namespace plum {
 namespace {
@@ -85,13 +84,12 @@ HWND FindWindowByTitle(const std::wstring& title) {
 
 }  // namespace
 
-Outcome RunSlot(int slot, const std::wstring& appFolder, const std::wstring& toolCommand,
+Outcome RunSlot(const std::wstring& script, const std::wstring& toolCommand,
                 std::wstring& activationTitle) {
   HWND target = FindWindowByTitle(activationTitle);
   if (!target) target = GetConsoleWindow();
   if (target) BringToFront(target);
 
-  const std::wstring script = SlotScriptPath(appFolder, slot);
   // Quoted, so that a space in the app folder cannot make the system try a
   // shorter path ("C:\Program.exe") first.
   DWORD error = GetFileAttributesW(script.c_str()) == INVALID_FILE_ATTRIBUTES

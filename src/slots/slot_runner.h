@@ -42,11 +42,11 @@ std::wstring ActivationTitleAfter(std::wstring_view toolCommand);
 // With `prefix`, it is enough that the window title begins with it.
 bool TitleMatches(std::wstring_view windowTitle, std::wstring_view activationTitle, bool prefix);
 
-// Runs the script of `slot`: brings the window named by `activationTitle` to
+// Runs the slot script `script`: brings the window named by `activationTitle` to
 // the front (the program's console when none matches), starts the script as
 // a new process, and then sets `activationTitle` from `toolCommand`. When the
 // script cannot be started the title keeps its value.
-Outcome RunSlot(int slot, const std::wstring& appFolder, const std::wstring& toolCommand,
+Outcome RunSlot(const std::wstring& script, const std::wstring& toolCommand,
                 std::wstring& activationTitle);
 
 }  // namespace plum

@@ -2,9 +2,13 @@
 // runs a slot's tool on a dropped file, in that file's folder.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 #include "common/report.h"
+#include "slots/jdk_tools.h"
+#include "slots/script_text.h"
 
 namespace plum {
 
@@ -13,12 +17,26 @@ namespace plum {
 std::wstring SlotScriptName(int slot);
 std::wstring SlotScriptPath(const std::wstring& appFolder, int slot);
 
-// Writes the script of `slot` for a file dropped at `droppedPath`, running
-// `toolCommand`. Text goes out in the console's code page (the one cmd.exe
-// reads batch files in). Either the whole new script is in place or the old
-// one is left untouched and `message` says why. A script that a running
-// cmd.exe holds open is rewritten in place.
-Outcome WriteSlotScript(int slot, const std::wstring& droppedPath, const std::wstring& appFolder,
+// What the system answers for a drop: the file's bytes, the tool's program,
+// the short forms, and the code pages.
+struct SystemAnswers {
+  DropLookups drop;
+  ShortFormLookup shortForm;
+  UINT consoleCodePage = 0;  // the one cmd.exe reads batch files in
+  UINT ansiCodePage = 0;     // the system's
+};
+
+// The script's text for a file dropped at `droppedPath` on `slot`, running
+// `toolCommand`, from what `system` answers; or why there is none.
+ScriptText ScriptForDrop(int slot, const std::wstring& droppedPath, const std::wstring& toolCommand,
+                         const SystemAnswers& system);
+
+// Writes the script `scriptPath` of `slot` for a file dropped at
+// `droppedPath`, running `toolCommand`: ScriptForDrop with the system's own
+// answers. Text goes out in the console's code page. Either the whole new
+// script is in place or the old one is left untouched and `message` says
+// why. A script that a running cmd.exe holds open is rewritten in place.
+Outcome WriteSlotScript(const std::wstring& scriptPath, int slot, const std::wstring& droppedPath,
                         const std::wstring& toolCommand);
 
 }  // namespace plum

@@ -42,23 +42,25 @@ bool StartUp(HINSTANCE instance) {
   if (!mainForm.Create(instance, setForm, appFolder)) return false;
   setForm.SetOwner(mainForm.hwnd());
 
-  bool stored = true;
-  for (int slot = 0; slot < kSlotCount; ++slot) {
-    SettingRead read = ReadSettingOrDefault(kSectionPath, kSlotKeys[slot], settingsFile,
-                                            kDefaultToolCommands[slot]);
-    setForm.SetToolCommand(slot, read.value);
-    stored = stored && read.stored;
-  }
-  SettingRead top = ReadSettingOrDefault(kSectionCheck, kKeyTop, settingsFile, kDefaultTop);
-  stored = stored && top.stored;
-  setForm.SetAlwaysInFrontState(AlwaysInFrontFromText(top.value));
+  // The first default that could not be stored, and why.
+  SettingRead unstored;
+  const auto keep = [&unstored](SettingRead read) {
+    if (!read.stored && unstored.stored) unstored = read;
+    return std::move(read.value);
+  };
+  for (int slot = 0; slot < kSlotCount; ++slot)
+    setForm.SetToolCommand(slot,
+                           keep(ReadSettingOrDefault(kSectionPath, kSlotKeys[slot], settingsFile,
+                                                     kDefaultToolCommands[slot])));
+  setForm.SetAlwaysInFrontState(AlwaysInFrontFromText(
+      keep(ReadSettingOrDefault(kSectionCheck, kKeyTop, settingsFile, kDefaultTop))));
 
   mainForm.Show();
   const HRESULT drops = mainForm.AcceptDrops();
-  if (!stored) {
-    const std::wstring message = L"設定ファイル " + settingsFile +
-                                 L" に書き込めません。\n"
-                                 L"既定の設定で動作します。設定の変更は保存されません。";
+  if (!unstored.stored) {
+    const std::wstring message = Concat({L"設定ファイル ", settingsFile, L" に書き込めません。\n",
+                                         unstored.reason, unstored.reason.empty() ? L"" : L"\n",
+                                         L"既定の設定で動作します。設定の変更は保存されません。"});
     ReportFailure(mainForm.hwnd(), message.c_str());
   }
   if (FAILED(drops)) {

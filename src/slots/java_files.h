@@ -1,0 +1,29 @@
+// What the dock reads in the files a learner drops: a source's bytes, its
+// package, and the class a class file defines.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+namespace plum {
+
+enum class SourceBytes { kAscii, kUtf8, kOther };
+SourceBytes ClassifySource(std::string_view bytes);
+
+// The Java name of a Windows code page: "MS932" for 932.
+std::wstring JavaEncodingName(UINT codePage);
+
+// The package a source declares ("chap01.sub"), or empty.
+std::wstring PackageOfSource(std::string_view bytes, UINT ansiCodePage);
+
+// The class a class file defines, as the file names it ("chap01/Hello"), or
+// empty when the bytes are not a class file.
+std::wstring ClassNameOf(std::string_view bytes);
+
+// The length of the folder above `folder`'s last folders when those are
+// `package`'s (by dots or slashes, in any case); 0 when they are not.
+size_t PackageRoot(std::wstring_view folder, std::wstring_view package);
+
+}  // namespace plum
