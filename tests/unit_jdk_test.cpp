@@ -28,6 +28,36 @@ TEST(Jdk, VersionOrder) {
     EXPECT_TRUE(plum::NewerJdkVersion(newer, older) && !plum::NewerJdkVersion(older, newer))
         << Utf8(newer) << " " << Utf8(older);
   }
+  const std::pair<const wchar_t*, int> javas[] = {
+      {L"1.8.0_381", 8}, {L"21.0.2", 21}, {L"25", 25}, {L"zulu-17", 17}, {L"", 0}};
+  for (const auto& [version, java] : javas) EXPECT_EQ(plum::JavaVersionFromText(version), java);
+}
+
+// A Java told by its launcher's version resource, else by its JDK's release file; a search for a
+// Java at least that new passes over the older ones.
+TEST(Jdk, TheJavaOfAProgramAndJdksOfAtLeastAJava) {
+  Scratch s(L"javas");
+  EXPECT_EQ(plum::JavaVersionOfProgram(Here() / L"java8.exe"), 8);
+  const fs::path jdk8 = Jdk(s.dir / L"jdk8", {L"java"}), jdk21 = Jdk(s.dir / L"jdk21", {L"java"});
+  const fs::path unknown = Jdk(s.dir / L"jdk", {L"java"});
+  WriteFile(jdk8 / L"release", "IMPLEMENTOR=\"X\"\nJAVA_VERSION=\"1.8.0_381\"\n");
+  WriteFile(jdk21 / L"release", "JAVA_VERSION=\"21.0.2\"\n");
+  const auto java = [](const fs::path& home) { return (home / L"bin\\java.exe").wstring(); };
+  EXPECT_EQ(plum::JavaVersionOfProgram(java(jdk8)), 8);
+  EXPECT_EQ(plum::JavaVersionOfProgram(java(jdk21)), 21);
+  EXPECT_EQ(plum::JavaVersionOfProgram(java(unknown)), 0);
+  const wchar_t* const key = L"SOFTWARE\\JavaSoft\\JDK";
+  const Registered older({k64, key, L"1.8", L"", L"JavaHome"}, jdk8);
+  const Registered newer({k32, key, L"21", L"", L"JavaHome"}, jdk21);
+  SetEnvironmentVariableW(L"JAVA_HOME", jdk8.c_str());
+  EXPECT_EQ(plum::FindInstalledJdkProgram(L"java", 0).path, java(jdk8));
+  const plum::JdkProgram found = plum::FindInstalledJdkProgram(L"java", 17);
+  EXPECT_EQ(found.path, java(jdk21));
+  EXPECT_EQ(found.java, 21);
+  EXPECT_EQ(plum::FindInstalledJdkProgram(L"java", 25).path, L"");
+  SetEnvironmentVariableW(L"JAVA_HOME", unknown.c_str());  // an unknown Java is not new enough
+  EXPECT_EQ(plum::FindInstalledJdkProgram(L"java", 17).path, java(jdk21));
+  SetEnvironmentVariableW(L"JAVA_HOME", nullptr);
 }
 
 TEST(Jdk, JavaHomeThenRegisteredNewestFirst) {
@@ -46,17 +76,17 @@ TEST(Jdk, JavaHomeThenRegisteredNewestFirst) {
   for (const Registration& r : rows) {  // each with a trailing backslash, as some write it
     const std::wstring home = r.type == REG_SZ ? jdk17.wstring() : L"%PLUM_JDKS%\\jdk-17";
     const Registered one(r, home + L"\\");
-    EXPECT_EQ(plum::FindInstalledJdkProgram(L"javac"), javac(jdk17)) << Utf8(r.key);
+    EXPECT_EQ(plum::FindInstalledJdkProgram(L"javac", 0).path, javac(jdk17)) << Utf8(r.key);
   }
   const Registered older({k64, rows[0].key, L"1.8.0_392", L"", L"JavaHome"}, old);
   const Registered newer({k32, rows[1].key, L"17", L"", L"JavaHome"}, jdk17);
   const Registered newest({k64, rows[1].key, L"21", L"", L"JavaHome"}, jre);  // a JRE: no javac
-  EXPECT_EQ(plum::FindInstalledJdkProgram(L"javac"), javac(jdk17));
-  EXPECT_EQ(plum::FindInstalledJdkProgram(L"appletviewer"),
+  EXPECT_EQ(plum::FindInstalledJdkProgram(L"javac", 0).path, javac(jdk17));
+  EXPECT_EQ(plum::FindInstalledJdkProgram(L"appletviewer", 0).path,
             (old / L"bin\\appletviewer.exe").wstring());
-  EXPECT_EQ(plum::FindInstalledJdkProgram(L"jshell"), L"");
+  EXPECT_EQ(plum::FindInstalledJdkProgram(L"jshell", 0).path, L"");
   SetEnvironmentVariableW(L"JAVA_HOME", old.c_str());
-  EXPECT_EQ(plum::FindInstalledJdkProgram(L"javac"), javac(old));
+  EXPECT_EQ(plum::FindInstalledJdkProgram(L"javac", 0).path, javac(old));
   SetEnvironmentVariableW(L"JAVA_HOME", nullptr);
 }
 

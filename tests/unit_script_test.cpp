@@ -15,10 +15,18 @@ using namespace t;
 const std::wstring kEndLine =
     L" & call @echo ------コマンドが終了しました (終了コード %%errorlevel%%)------";
 
-// A class file that defines only its own name (e.g. "chap01/Hello").
-std::string ClassFile(const std::string& name) {
-  return std::string("\xCA\xFE\xBA\xBE\0\0\0\x3D\0\x03\x07\0\x02\x01\0", 15) +
-         static_cast<char>(name.size()) + name + std::string("\0\x21\0\x01", 4);
+// A class file of `major` that defines only its own name (e.g. "chap01/Hello") and, when given, the
+// source it came from; without one it ends after its own name.
+std::string ClassFile(const std::string& name, char major = 61, const std::string& source = "") {
+  const auto text = [](const std::string& t) {
+    return std::string("\x01\0", 2) + char(t.size()) + t;
+  };
+  std::string file = std::string("\xCA\xFE\xBA\xBE\0\0\0", 7) + major + '\0' +
+                     char(source.empty() ? 3 : 5) + std::string("\x07\0\x02", 3) + text(name);
+  if (!source.empty()) file += text("SourceFile") + text(source);
+  file += std::string("\0\x21\0\x01", 4);
+  if (!source.empty()) file += std::string("\0\0\0\0\0\0\0\0\0\x01\0\x03\0\0\0\x02\0\x04", 18);
+  return file;
 }
 
 struct Drop {
@@ -30,11 +38,19 @@ struct Drop {
   const wchar_t* found = L"";
   const wchar_t* shortForm = L"";
   bool namesFile = false;
+  int java = 0;  // the Java of the program that runs, when known
+  // An installed JDK's program, of Java `newerJava`, for a class that needs
+  // a newer one.
+  const wchar_t* newer = L"";
+  int newerJava = 0;
+  const wchar_t* source = L"";  // a source beside the class, written before it (< 100) or after
+  ULONGLONG sourceWritten = 0;
 };
 
 // The script the writer's own planning makes for `d`, as its folder line and
-// its tool line without their fixed ends, after the lookups it asked for
-// beyond the tool's ("[read short]"); or the refusal.
+// its tool line without their fixed ends, the banner line's notices between
+// them, after the lookups it asked for beyond the tool's ("[read java
+// short]"); or the refusal.
 std::wstring Compose(const Drop& d) {
   std::wstring asked;
   plum::SystemAnswers system;
@@ -42,13 +58,21 @@ std::wstring Compose(const Drop& d) {
   system.drop.onPath = [&](const std::wstring& program) {
     return *d.found ? L"" : L"C:\\bin\\" + program + L".exe";
   };
-  system.drop.installedJdk = [&](const std::wstring& program) {
-    return *d.found ? d.found : L"C:\\jdk\\bin\\" + program + L".exe";
+  system.drop.installedJdk = [&](const std::wstring& program, int atLeast) -> plum::JdkProgram {
+    if (atLeast) return {d.newerJava >= atLeast ? d.newer : L"", d.newerJava};
+    return {*d.found ? d.found : L"C:\\jdk\\bin\\" + program + L".exe", 0};
+  };
+  system.drop.javaVersion = [&](const std::wstring&) {
+    asked += L" java";
+    return d.java;
   };
   system.drop.contents = [&](const std::wstring& path) {
     asked += L" read";
     EXPECT_EQ(path, d.dropped);
     return d.contents;
+  };
+  system.drop.lastWritten = [&](const std::wstring& path) -> ULONGLONG {
+    return path == d.dropped ? 100 : path == d.source ? d.sourceWritten : 0;
   };
   system.shortForm = [&](const std::wstring&) {
     asked += L" short";
@@ -59,8 +83,8 @@ std::wstring Compose(const Drop& d) {
   if (!script.ok()) return script.refusal;
   const std::wstring fixed[][2] = {
       {L"cd\\\r\n", L""},
-      {L" & if errorlevel 1 goto :eof\r\ncls\r\n@ECHO ------コマンドを実行します------\r\n",
-       L" | "},
+      {L" & if errorlevel 1 goto :eof\r\ncls\r\n@ECHO ------コマンドを実行します------", L" |"},
+      {L"\r\n", L" "},
       {kEndLine, L""},
       {L" & goto :eof\r\n", L""}};
   std::wstring text = script.text;
@@ -79,7 +103,7 @@ TEST(ScriptText, EachKindOfDrop) {
        L"[read] cd /d \"C:\\work\\src\" | javac Hello.java"},
       {{2, L"javac", L"D:\\Hello.java"}, L"[read] cd /d \"D:\\\" | javac Hello.java"},
       {{1, L"java", L"C:\\my work\\Hello World.java"},
-       L"cd /d \"C:\\my work\" | java \"Hello World.java\""},
+       L"[read java] cd /d \"C:\\my work\" | java -Dfile.encoding=MS932 \"Hello World.java\""},
       {{2, L"", L"C:\\w\\Hello.java"}, L"cd /d \"C:\\w\" |  Hello.java"},
       {{2, L"javac -g %X%", L"C:\\100%\\a&b.java"},
        L"[read] cd /d \"C:\\100%%\" | javac -g %X% \"a&b.java\""},
@@ -92,23 +116,26 @@ TEST(ScriptText, EachKindOfDrop) {
        L"[read short] cd /d \"C:\\w\" | C:\\JRGEN~1\\javac.exe A.java"},
       // The launcher takes a class by its name (by its full name from its
       // package's root) and a jar after -jar.
-      {{1, L"java", L"C:\\w\\Hello.class"}, L"[read] cd /d \"C:\\w\" | java Hello"},
+      {{1, L"java", L"C:\\w\\Hello.class"},
+       L"[read java] cd /d \"C:\\w\" | java -Dfile.encoding=MS932 Hello"},
       {{1, L"\"C:\\jdk 17\\bin\\JAVA.EXE\" -ea", L"C:\\w\\App.JAR"},
        L"cd /d \"C:\\w\" | \"C:\\jdk 17\\bin\\JAVA.EXE\" -ea -jar App.JAR"},
       {{1, L"javaw -cp lib", L"C:\\w\\My App.jar"},
        L"cd /d \"C:\\w\" | javaw -cp lib -jar \"My App.jar\""},
-      {{1, L"C:/jdk/java", L"C:\\w\\Hello.Class"}, L"[read] cd /d \"C:\\w\" | C:/jdk/java Hello"},
-      {{1, L"java", L"C:\\w\\Hello.java"}, L"cd /d \"C:\\w\" | java Hello.java"},
+      {{1, L"C:/jdk/java", L"C:\\w\\Hello.Class"},
+       L"[read java] cd /d \"C:\\w\" | C:/jdk/java -Dfile.encoding=MS932 Hello"},
+      {{1, L"java", L"C:\\w\\Hello.java"},
+       L"[read java] cd /d \"C:\\w\" | java -Dfile.encoding=MS932 Hello.java"},
       {{2, L"java", L"C:\\w\\Hello.class"}, L"cd /d \"C:\\w\" | java Hello.class"},
       {{1, L"javac", L"C:\\w\\Hello.class"}, L"cd /d \"C:\\w\" | javac Hello.class"},
       {{1, L"java", L"C:\\w\\Chap01\\Hello.class", classInChap01},
-       L"[read] cd /d \"C:\\w\" | java chap01.Hello"},
+       L"[read java] cd /d \"C:\\w\" | java -Dfile.encoding=MS932 chap01.Hello"},
       {{1, L"java", L"\\\\srv\\share\\chap01\\Hello.class", classInChap01},
-       L"[read] pushd \"\\\\srv\\share\" | java chap01.Hello & popd"},
+       L"[read java] pushd \"\\\\srv\\share\" | java -Dfile.encoding=MS932 chap01.Hello & popd"},
       {{1, L"java", L"C:\\w\\misc\\Hello.class", classInChap01},
-       L"[read] cd /d \"C:\\w\\misc\" | java Hello"},
+       L"[read java] cd /d \"C:\\w\\misc\" | java -Dfile.encoding=MS932 Hello"},
       {{1, L"java", L"C:\\w\\chap01\\Hello.class", "not a class"},
-       L"[read] cd /d \"C:\\w\\chap01\" | java Hello"},
+       L"[read java] cd /d \"C:\\w\\chap01\" | java -Dfile.encoding=MS932 Hello"},
       // javac gets a source's encoding, and a package's source from its root.
       {{2, L"javac", L"C:\\w\\J.java", Utf8(L"class J { String s = \"日本\"; }")},
        L"[read] cd /d \"C:\\w\" | javac -encoding UTF-8 J.java"},
@@ -116,7 +143,8 @@ TEST(ScriptText, EachKindOfDrop) {
        L"[read] cd /d \"C:\\w\" | \"C:\\jdk\\bin\\javac.exe\" -encoding MS932 J.java"},
       {{2, L"javac -encoding EUC-JP", L"C:\\w\\J.java", Utf8(L"// 日本")},
        L"[read] cd /d \"C:\\w\" | javac -encoding EUC-JP J.java"},
-      {{1, L"java", L"C:\\w\\J.java", Utf8(L"// 日本")}, L"cd /d \"C:\\w\" | java J.java"},
+      {{1, L"java", L"C:\\w\\J.java", Utf8(L"// 日本")},
+       L"[read java] cd /d \"C:\\w\" | java -Dfile.encoding=UTF-8 J.java"},
       {{2, L"javac", L"C:\\w\\jp\\Ex\\Hello.java", Utf8(L"\uFEFF/* 例 */ // c\n package jp . ex;")},
        L"[read] cd /d \"C:\\w\" | javac -encoding UTF-8 jp/Ex/Hello.java"},
       {{2, L"javac", L"C:\\w\\other\\Hello.java", "package chap01;"},
@@ -125,11 +153,93 @@ TEST(ScriptText, EachKindOfDrop) {
        L"[read] cd /d \"C:\\w\\chap01\" | javac J.java"},
       {{2, L"javac", L"C:\\w\\chap01\\Hello.java", "packaged chap01;"},
        L"[read] cd /d \"C:\\w\\chap01\" | javac Hello.java"},
+      // The launcher names the encoding a class reads typed text in unless its Java is older
+      // than 18, a source's own, and the Java a class needs when the tool's is older.
+      {{.slot = 1, .tool = L"java", .dropped = L"C:\\w\\Hello.class", .java = 17},
+       L"[read java] cd /d \"C:\\w\" | java Hello"},
+      {{1, L"java -Dfile.encoding=UTF-8", L"C:\\w\\Hello.class"},
+       L"[read java] cd /d \"C:\\w\" | java -Dfile.encoding=UTF-8 Hello"},
+      {{.slot = 1,
+        .tool = L"java",
+        .dropped = L"C:\\w\\J.java",
+        .contents = Sjis(L"// 日本"),
+        .java = 17},
+       L"[read java] cd /d \"C:\\w\" | java -Dfile.encoding=MS932 J.java"},
+      {{.slot = 1,
+        .tool = L"java",
+        .dropped = L"C:\\w\\A.java",
+        .contents = "class A {}",
+        .java = 17},
+       L"[read java] cd /d \"C:\\w\" | java A.java"},
+      {{.slot = 1,
+        .tool = L"java -ea",
+        .dropped = L"C:\\w\\Hello.class",
+        .contents = ClassFile("Hello", 65),
+        .java = 8,
+        .newer = L"C:\\jdk-21\\bin\\java.exe",
+        .newerJava = 21},
+       L"[read java] cd /d \"C:\\w\" | C:\\jdk-21\\bin\\java.exe -ea -Dfile.encoding=MS932 Hello"},
+      {{.slot = 1,
+        .tool = L"java",
+        .dropped = L"C:\\w\\Hello.class",
+        .contents = ClassFile("Hello", 52),
+        .java = 8,
+        .newer = L"C:\\jdk-21\\bin\\java.exe",
+        .newerJava = 21},
+       L"[read java] cd /d \"C:\\w\" | java Hello"},
+      {{.slot = 1,
+        .tool = L"java",
+        .dropped = L"C:\\w\\Hello.class",
+        .contents = ClassFile("Hello", 69),
+        .java = 8,
+        .newer = L"C:\\jdk-21\\bin\\java.exe",
+        .newerJava = 21},
+       L"[read java] cd /d \"C:\\w\" |& echo ------このクラスの実行には Java 25 以降が必要です "
+       L"(このツールは Java 8)------ java Hello"},
+      {{.slot = 1,
+        .tool = L"C:\\jre8\\bin\\java.exe",
+        .dropped = L"C:\\w\\Hello.class",
+        .contents = ClassFile("Hello", 65),
+        .namesFile = true,
+        .java = 8,
+        .newer = L"C:\\jdk-21\\bin\\java.exe",
+        .newerJava = 21},
+       L"[read java] cd /d \"C:\\w\" |& echo ------このクラスの実行には Java 21 以降が必要です "
+       L"(このツールは Java 8)------ C:\\jre8\\bin\\java.exe Hello"},
+      // A class older than its source (named in it, else its own name up to a $) says so.
+      {{.slot = 1,
+        .tool = L"java",
+        .dropped = L"C:\\w\\Hello.class",
+        .contents = ClassFile("Hello", 61, "Other.java"),
+        .java = 17,
+        .source = L"C:\\w\\Other.java",
+        .sourceWritten = 200},
+       L"[read java] cd /d \"C:\\w\" |& echo ------注意: "
+       L"ソースファイルがこのクラスファイルより新しく"
+       L"なっています (コンパイルし直してください)------ java Hello"},
+      {{.slot = 1,
+        .tool = L"java",
+        .dropped = L"C:\\w\\Hello$1.class",
+        .contents = ClassFile("Hello$1"),
+        .java = 17,
+        .source = L"C:\\w\\Hello.java",
+        .sourceWritten = 200},
+       L"[read java] cd /d \"C:\\w\" |& echo ------注意: "
+       L"ソースファイルがこのクラスファイルより新しく"
+       L"なっています (コンパイルし直してください)------ java Hello$1"},
+      {{.slot = 1,
+        .tool = L"java",
+        .dropped = L"C:\\w\\Hello.class",
+        .contents = ClassFile("Hello", 61, "Other.java"),
+        .java = 17,
+        .source = L"C:\\w\\Other.java",
+        .sourceWritten = 50},
+       L"[read java] cd /d \"C:\\w\" | java Hello"},
       // A bare command off PATH runs a JDK's program, with its options.
       {{2, L"javac -g", L"C:\\w\\A.java", "", L"C:\\Program Files\\Java\\jdk-21\\bin\\javac.exe"},
        L"[read] cd /d \"C:\\w\" | \"C:\\Program Files\\Java\\jdk-21\\bin\\javac.exe\" -g A.java"},
       {{1, L"java", L"C:\\w\\Hello.class", "", L"C:\\jdk\\bin\\java.exe"},
-       L"[read] cd /d \"C:\\w\" | C:\\jdk\\bin\\java.exe Hello"},
+       L"[read java] cd /d \"C:\\w\" | C:\\jdk\\bin\\java.exe -Dfile.encoding=MS932 Hello"},
   };
   for (const auto& [drop, lines] : drops) EXPECT_EQ(Compose(drop), lines) << Utf8(drop.dropped);
 }

@@ -13,6 +13,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <commdlg.h>
+#include <winver.h>
 
 #include <string>
 
@@ -85,6 +86,11 @@ struct LateFunctions {
   LateFunction<decltype(&::GetOpenFileNameW)> GetOpenFileNameW{L"comdlg32.dll", "GetOpenFileNameW"};
   LateFunction<decltype(&::CommDlgExtendedError)> CommDlgExtendedError{L"comdlg32.dll",
                                                                        "CommDlgExtendedError"};
+  LateFunction<decltype(&::GetFileVersionInfoSizeW)> GetFileVersionInfoSizeW{
+      L"version.dll", "GetFileVersionInfoSizeW"};
+  LateFunction<decltype(&::GetFileVersionInfoW)> GetFileVersionInfoW{L"version.dll",
+                                                                     "GetFileVersionInfoW"};
+  LateFunction<decltype(&::VerQueryValueW)> VerQueryValueW{L"version.dll", "VerQueryValueW"};
 };
 extern LateFunctions late;  // in late_import.cpp, so that its texts are stored once
 

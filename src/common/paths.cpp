@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "common/handles.h"
+
 namespace plum {
 
 std::wstring ShortPathOf(const std::wstring& path) {
@@ -21,6 +23,27 @@ std::wstring ShortPathOf(const std::wstring& path) {
 bool IsExistingFile(const std::wstring& path) {
   const DWORD attributes = GetFileAttributesW(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string ReadFileStart(const std::wstring& path, DWORD most) {
+  FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file) return {};
+  const DWORD size = GetFileSize(file.get(), nullptr);
+  std::string bytes(size == INVALID_FILE_SIZE || size > most ? most : size, '\0');
+  DWORD read = 0;
+  if (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr))
+    return {};
+  bytes.resize(read);
+  return bytes;
+}
+
+ULONGLONG LastWritten(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
+      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    return 0;
+  return ULONGLONG{data.ftLastWriteTime.dwHighDateTime} << 32 | data.ftLastWriteTime.dwLowDateTime;
 }
 
 }  // namespace plum

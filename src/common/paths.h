@@ -2,6 +2,8 @@
 // short form for the parts that hand paths to code-page functions.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 namespace plum {
@@ -12,5 +14,13 @@ std::wstring ShortPathOf(const std::wstring& path);
 
 // Whether `path` names an existing file (not a folder).
 bool IsExistingFile(const std::wstring& path);
+
+// The first `most` bytes of the file `path`, or all of a shorter one; none
+// when it cannot be read.
+std::string ReadFileStart(const std::wstring& path, DWORD most);
+
+// When the file `path` was last written, in the system's file time; 0 when
+// it is not an existing file.
+ULONGLONG LastWritten(const std::wstring& path);
 
 }  // namespace plum

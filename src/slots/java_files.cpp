@@ -1,5 +1,7 @@
 #include "slots/java_files.h"
 
+#include <optional>
+
 #include "common/text.h"
 
 namespace plum {
@@ -87,13 +89,17 @@ std::wstring PackageOfSource(std::string_view bytes, UINT ansiCodePage) {
   return name;
 }
 
-std::wstring ClassNameOf(std::string_view bytes) {
+ClassFile ReadClassFile(std::string_view bytes) {
+  // Big-endian numbers of two and four bytes at `i`; 0 past the end.
   const auto u2 = [&bytes](size_t i) {
     return i + 2 <= bytes.size() ? static_cast<unsigned>(static_cast<unsigned char>(bytes[i]) << 8 |
                                                          static_cast<unsigned char>(bytes[i + 1]))
                                  : 0u;
   };
-  if (bytes.substr(0, 4) != "\xCA\xFE\xBA\xBE") return {};
+  const auto u4 = [&u2](size_t i) { return u2(i) << 16 | u2(i + 2); };
+  ClassFile file;
+  if (bytes.substr(0, 4) != "\xCA\xFE\xBA\xBE") return file;
+  file.major = u2(6);
   const unsigned count = u2(8);
   // Where constant `wanted` starts (`count`: where the constants end), past
   // the magic number, the versions and the count; 0 when the bytes end first.
@@ -117,14 +123,37 @@ std::wstring ClassNameOf(std::string_view bytes) {
     }
     return at < bytes.size() ? at : 0;
   };
+  // The text of constant `index` when it is a Utf8 one.
+  const auto text = [&](unsigned index) -> std::optional<std::wstring> {
+    const size_t entry = index && index < count ? constant(index) : 0;
+    if (!entry || bytes[entry] != 1) return std::nullopt;
+    return DecodeModifiedUtf8(bytes.substr(entry + 3, u2(entry + 1)));
+  };
   const size_t end = constant(count);
   const unsigned self = end ? u2(end + 2) : 0;  // after the access flags
   const size_t classEntry = self && self < count ? constant(self) : 0;
-  if (!classEntry || bytes[classEntry] != 7) return {};
-  const unsigned name = u2(classEntry + 1);
-  const size_t nameEntry = name && name < count ? constant(name) : 0;
-  if (!nameEntry || bytes[nameEntry] != 1) return {};
-  return DecodeModifiedUtf8(bytes.substr(nameEntry + 3, u2(nameEntry + 1)));
+  if (!classEntry || bytes[classEntry] != 7) return file;
+  file.name = text(u2(classEntry + 1)).value_or(L"");
+  // Past the super class and the interfaces, the fields and the methods,
+  // each with its attributes, to the class's own attributes.
+  size_t at = end + 6;
+  at += 2 + 2 * size_t{u2(at)};
+  for (int members = 0; members < 2 && at < bytes.size(); ++members) {
+    const unsigned n = u2(at);
+    at += 2;
+    for (unsigned i = 0; i < n && at < bytes.size(); ++i) {
+      const unsigned attributes = u2(at + 6);
+      at += 8;
+      for (unsigned k = 0; k < attributes && at < bytes.size(); ++k) at += 6 + size_t{u4(at + 2)};
+    }
+  }
+  const unsigned attributes = u2(at);
+  at += 2;
+  for (unsigned k = 0; k < attributes && at + 8 <= bytes.size(); ++k) {
+    if (text(u2(at)) == L"SourceFile") file.sourceFile = text(u2(at + 6)).value_or(L"");
+    at += 6 + size_t{u4(at + 2)};
+  }
+  return file;
 }
 
 size_t PackageRoot(std::wstring_view folder, std::wstring_view package) {

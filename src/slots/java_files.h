@@ -18,9 +18,13 @@ std::wstring JavaEncodingName(UINT codePage);
 // The package a source declares ("chap01.sub"), or empty.
 std::wstring PackageOfSource(std::string_view bytes, UINT ansiCodePage);
 
-// The class a class file defines, as the file names it ("chap01/Hello"), or
-// empty when the bytes are not a class file.
-std::wstring ClassNameOf(std::string_view bytes);
+// What a class file says of itself; all empty or 0 where its bytes do not.
+struct ClassFile {
+  std::wstring name;        // the class it defines, as the file names it ("chap01/Hello")
+  unsigned major = 0;       // its major version: 61 for JDK 17
+  std::wstring sourceFile;  // the source it was compiled from, as javac named it
+};
+ClassFile ReadClassFile(std::string_view bytes);
 
 // The length of the folder above `folder`'s last folders when those are
 // `package`'s (by dots or slashes, in any case); 0 when they are not.

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "common/late_import.h"
 #include "common/paths.h"
 #include "common/registry.h"
 #include "common/text.h"
@@ -114,10 +115,14 @@ std::wstring ProgramOnPath(const std::wstring& program) {
 // the learner meets the JDK and not cmd.exe's "not recognized". Only a JDK
 // whose bin folder has the program counts (appletviewer only in JDK 8 and
 // earlier); both registry views, as the shipped dock runs 32-bit and most
-// JDKs are 64-bit.
-std::wstring FindInstalledJdkProgram(const std::wstring& program) {
-  std::wstring found = ProgramIn(EnvironmentValue(L"JAVA_HOME"), program);
-  if (!found.empty()) return found;
+// JDKs are 64-bit. With `atLeast`, only a JDK known to be of that Java or
+// later counts: a class compiled by a newer JDK than the PATH's java.
+JdkProgram FindInstalledJdkProgram(const std::wstring& program, int atLeast) {
+  JdkProgram found;
+  found.path = ProgramIn(EnvironmentValue(L"JAVA_HOME"), program);
+  if (!found.path.empty() && atLeast) found.java = JavaVersionOfProgram(found.path);
+  if (!found.path.empty() && found.java >= atLeast) return found;
+  found = {};
   // The newest registered JDK that has the program; of two of one version,
   // the first registered.
   std::wstring newest;
@@ -125,18 +130,55 @@ std::wstring FindInstalledJdkProgram(const std::wstring& program) {
     for (REGSAM view : kViews) {
       for (const std::wstring& version :
            RegistrySubkeyNames(HKEY_LOCAL_MACHINE, registration.key, view)) {
-        if (!found.empty() && !NewerJdkVersion(version, newest)) continue;
+        if (!found.path.empty() && !NewerJdkVersion(version, newest)) continue;
+        if (JavaVersionFromText(version) < atLeast) continue;
         const std::wstring home = RegistryStringValue(
             HKEY_LOCAL_MACHINE, Concat({registration.key, L"\\", version, registration.below}),
             registration.value, view);
         std::wstring path = ProgramIn(home, program);
         if (path.empty()) continue;
-        found = std::move(path);
+        found.path = std::move(path);
         newest = version;
       }
     }
   }
+  found.java = found.path.empty() ? 0 : JavaVersionFromText(newest);
   return found;
+}
+
+int JavaVersionFromText(const std::wstring& version) {
+  size_t at = FirstNumber(version);
+  return static_cast<int>(std::max(NextNumber(version, &at), 0L));
+}
+
+int JavaVersionOfProgram(const std::wstring& program) {
+  // Every Windows java.exe has a version resource whose file version starts
+  // with its Java: 8.0.3810.9 for Java 8 update 381, 17.0.15.0 for JDK 17.
+  DWORD ignored = 0;
+  const auto size = late.GetFileVersionInfoSizeW.get();
+  const auto read = late.GetFileVersionInfoW.get();
+  const auto query = late.VerQueryValueW.get();
+  const DWORD length = size && read && query ? size(program.c_str(), &ignored) : 0;
+  std::string data(length, '\0');
+  VS_FIXEDFILEINFO* info = nullptr;
+  UINT infoLength = 0;
+  if (length && read(program.c_str(), 0, length, data.data()) &&
+      query(data.data(), L"\\", reinterpret_cast<void**>(&info), &infoLength) &&
+      infoLength >= sizeof *info && HIWORD(info->dwFileVersionMS))
+    return HIWORD(info->dwFileVersionMS);
+  // Otherwise (a Linux JDK's tool under Wine) the JDK's release file, in the
+  // folder above the program's bin folder: JAVA_VERSION="21.0.2".
+  const size_t bin = program.find_last_of(L"\\/");
+  const size_t home = bin == std::wstring::npos ? bin : program.find_last_of(L"\\/", bin - 1);
+  if (home == std::wstring::npos) return 0;
+  const std::string release = ReadFileStart(program.substr(0, home) + L"\\release", 64 << 10);
+  const std::string key = "JAVA_VERSION=\"";
+  const size_t start = release.find(key);
+  if (start == std::string::npos) return 0;
+  const size_t end = release.find('"', start + key.size());
+  return JavaVersionFromText(
+      DecodeText(std::string_view(release).substr(start + key.size(), end - start - key.size()),
+                 CP_UTF8));
 }
 
 bool NewerJdkVersion(const std::wstring& a, const std::wstring& b) {

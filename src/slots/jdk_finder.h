@@ -10,10 +10,23 @@ namespace plum {
 // extensions) finds it; empty when it does not.
 std::wstring ProgramOnPath(const std::wstring& program);
 
-// The full path of `program` (a bare name such as L"javac", without extension) in the bin
-// folder of an installed JDK: JAVA_HOME first, then the registered JDKs, newest first; empty when
-// none has it. Nothing is read before it is called.
-std::wstring FindInstalledJdkProgram(const std::wstring& program);
+// A program in an installed JDK's bin folder.
+struct JdkProgram {
+  std::wstring path;  // its full path; empty when no JDK has it
+  int java = 0;       // the JDK's Java ("17.0.9" is 17) when known; 0 otherwise
+};
+
+// `program` (a bare name such as L"javac", without extension) in the bin folder of an installed
+// JDK: JAVA_HOME first, then the registered JDKs, newest first; with `atLeast`, only in a JDK
+// known to be of that Java or later. Nothing is read before it is called.
+JdkProgram FindInstalledJdkProgram(const std::wstring& program, int atLeast);
+
+// The Java of a JDK version: "1.8.0_381" is 8, "21.0.2" 21, "zulu-17" 17; 0 for none.
+int JavaVersionFromText(const std::wstring& version);
+
+// The Java of the JDK program `program` (a full path): its version resource's file version, else
+// the release file of the JDK whose bin folder holds it; 0 when neither tells.
+int JavaVersionOfProgram(const std::wstring& program);
 
 // Whether JDK version `a` is newer than `b`, their numbers compared in turn: "1.8.0_392",
 // "17.0.9", "21.0.1+12", "zulu-17". The "1." of the old scheme is left out, so 1.8 is 8.

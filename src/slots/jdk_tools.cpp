@@ -8,13 +8,14 @@
 namespace plum {
 namespace {
 
-// Whether the command's words include `option` as one of them.
-bool HasOption(std::wstring_view command, std::wstring_view option) {
+// Whether one of the command's words is `option` or, with `prefix`, begins
+// with it.
+bool HasOption(std::wstring_view command, std::wstring_view option, bool prefix = false) {
   for (size_t at = command.find(option); at != std::wstring_view::npos;
        at = command.find(option, at + 1)) {
     const size_t end = at + option.size();
     const bool starts = at == 0 || command[at - 1] == L' ' || command[at - 1] == L'\t';
-    if (starts && (end == command.size() || command[end] == L' ' || command[end] == L'\t'))
+    if (starts && (prefix || end == command.size() || command[end] == L' ' || command[end] == L'\t'))
       return true;
   }
   return false;
@@ -50,11 +51,29 @@ JavaRule JavaRuleFor(int slot, std::wstring_view program, std::wstring_view name
   if (slot == kLauncherSlot && (EqualNoCase(program, L"java") || EqualNoCase(program, L"javaw"))) {
     if (EndsWithNoCase(name, L".class")) return JavaRule::kLauncherClass;
     if (EndsWithNoCase(name, L".jar")) return JavaRule::kLauncherJar;
+    if (EndsWithNoCase(name, L".java")) return JavaRule::kLauncherSource;
     return JavaRule::kLauncherOther;
   }
   if (slot == kCompilerSlot && EqualNoCase(program, L"javac") && EndsWithNoCase(name, L".java"))
     return JavaRule::kCompilerSource;
   return JavaRule::kNone;
+}
+
+// The program of a command that names it by a path, as typed: inside its
+// quotes, or up to the first space.
+std::wstring TypedProgram(std::wstring_view command) {
+  if (!command.empty() && command.front() == L'"')
+    return std::wstring(command.substr(1, command.find(L'"', 1) - 1));
+  return std::wstring(command.substr(0, command.find_first_of(L" \t")));
+}
+
+// The source a class was compiled from, in the class file's folder: as the
+// class file names it, else the class's own name up to any $, with .java.
+std::wstring SourceOf(const ClassFile& file) {
+  if (!file.sourceFile.empty() && file.sourceFile.find_first_of(L"\\/:") == std::wstring::npos)
+    return file.sourceFile;
+  const std::wstring self = file.name.substr(file.name.find_last_of(L'/') + 1);
+  return self.empty() ? self : self.substr(0, self.find(L'$')) + L".java";
 }
 
 }  // namespace
@@ -69,28 +88,61 @@ std::wstring_view ProgramName(std::wstring_view tool, bool namesFile) {
   return program.substr(0, program.find_last_of(L'.'));
 }
 
-DropFacts ResolveDrop(int slot, DroppedPath dropped, const std::wstring& command, UINT ansiCodePage,
-                      const DropLookups& system) {
+DropFacts ResolveDrop(int slot, DroppedPath dropped, const std::wstring& command,
+                      UINT ansiCodePage, const DropLookups& system) {
   DropFacts drop;
   drop.ansiCodePage = ansiCodePage;
   ResolvedTool& tool = drop.tool;
   tool.command = command;
   tool.namesFile = system.isFile(command);
   tool.program = ProgramName(command, tool.namesFile);
-  if (tool.namesFile) tool.path = command;
-  if (std::optional<BareCommand> bare = SplitBareCommand(command); bare && !tool.namesFile) {
+  const std::optional<BareCommand> bare =
+      tool.namesFile ? std::nullopt : SplitBareCommand(command);
+  if (tool.namesFile) {
+    tool.path = command;
+  } else if (bare) {
     tool.bare = true;
-    tool.options = std::move(bare->options);
+    tool.options = bare->options;
     tool.path = system.onPath(bare->program);
     // A bare command that the PATH does not reach: a JDK installed off it.
     if (tool.path.empty()) {
-      tool.path = system.installedJdk(tool.program);
+      const JdkProgram found = system.installedJdk(tool.program, 0);
+      tool.path = found.path;
+      tool.java = found.java;
       tool.installed = !tool.path.empty();
     }
+  } else {
+    tool.path = TypedProgram(command);
   }
+
+  const std::wstring droppedPath = Concat({dropped.folder, L"\\", dropped.name});
   drop.rule = JavaRuleFor(slot, tool.program, dropped.name);
-  if (drop.rule == JavaRule::kLauncherClass || drop.rule == JavaRule::kCompilerSource)
-    drop.contents = system.contents(Concat({dropped.folder, L"\\", dropped.name}));
+  if (drop.rule == JavaRule::kLauncherClass || drop.rule == JavaRule::kLauncherSource ||
+      drop.rule == JavaRule::kCompilerSource)
+    drop.contents = system.contents(droppedPath);
+  if ((drop.rule == JavaRule::kLauncherClass || drop.rule == JavaRule::kLauncherSource) &&
+      !tool.java && !tool.path.empty())
+    tool.java = system.javaVersion(tool.path);
+  if (drop.rule == JavaRule::kLauncherClass) {
+    drop.classFile = ReadClassFile(drop.contents);
+    drop.javaNeeded = drop.classFile.major > 44 ? static_cast<int>(drop.classFile.major) - 44 : 0;
+    // Deliberate: a class that a newer JDK compiled runs on an installed
+    // JDK that can run it when the bare command's Java is known to be older
+    // (an old Java's installer puts its java first on the PATH, and javac
+    // may have come from a JDK off it); the settings keep the bare name.
+    if (tool.bare && tool.java && tool.java < drop.javaNeeded) {
+      const JdkProgram newer = system.installedJdk(tool.program, drop.javaNeeded);
+      if (!newer.path.empty()) {
+        tool.path = newer.path;
+        tool.java = newer.java;
+        tool.installed = true;
+      }
+    }
+    const std::wstring source = SourceOf(drop.classFile);
+    const ULONGLONG sourceWritten =
+        source.empty() ? 0 : system.lastWritten(Concat({dropped.folder, L"\\", source}));
+    drop.sourceNewer = sourceWritten && sourceWritten > system.lastWritten(droppedPath);
+  }
   drop.dropped = std::move(dropped);
   return drop;
 }
@@ -116,11 +168,35 @@ SlotRun PlanSlotRun(const DropFacts& drop) {
   // in a package runs by its full name from the package's root.
   if (drop.rule == JavaRule::kLauncherJar) run.options += L"-jar ";
   if (drop.rule == JavaRule::kLauncherClass) {
-    const std::wstring self = ClassNameOf(drop.contents);
+    const std::wstring& self = drop.classFile.name;
     const size_t slash = self.find_last_of(L'/');
     if (slash != std::wstring::npos) root = PackageRoot(dropped.folder, self.substr(0, slash));
     run.argument = root ? DottedName(self) : name.substr(0, name.size() - 6);
   }
+  if (drop.rule == JavaRule::kLauncherClass || drop.rule == JavaRule::kLauncherSource) {
+    // Deliberate: what the learner types reaches the program in the
+    // console's code page, which JDK 17 and earlier read by default and JDK
+    // 18 and later (UTF-8) do not: a class runs with the system's encoding
+    // unless its Java is known to be older than 18. A source, run from
+    // memory without an -encoding, is read in the encoding it was saved in.
+    const SourceBytes kind =
+        drop.rule == JavaRule::kLauncherSource ? ClassifySource(drop.contents) : SourceBytes::kAscii;
+    const bool systemDefault = tool.java && tool.java < 18 && kind == SourceBytes::kAscii;
+    if (!systemDefault && !HasOption(tool.command, L"-Dfile.encoding=", true))
+      run.options += Concat({L"-Dfile.encoding=",
+                             kind == SourceBytes::kUtf8 ? L"UTF-8"
+                                                        : JavaEncodingName(drop.ansiCodePage),
+                             L" "});
+  }
+  if (drop.rule == JavaRule::kLauncherClass && tool.java && tool.java < drop.javaNeeded)
+    run.notices.push_back(Concat({L"------このクラスの実行には Java ",
+                                  DecimalText(static_cast<unsigned long>(drop.javaNeeded)),
+                                  L" 以降が必要です (このツールは Java ",
+                                  DecimalText(static_cast<unsigned long>(tool.java)), L")------"}));
+  if (drop.sourceNewer)
+    run.notices.push_back(
+        L"------注意: ソースファイルがこのクラスファイルより新しくなっています "
+        L"(コンパイルし直してください)------");
   if (drop.rule == JavaRule::kCompilerSource) {
     // Deliberate: javac reads a source in the system's code page up to JDK
     // 17 and in UTF-8 from JDK 18: the encoding the file was saved in is

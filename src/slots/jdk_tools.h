@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "slots/java_files.h"
+#include "slots/jdk_finder.h"
 #include "slots/slot_run.h"
 
 namespace plum {
@@ -30,12 +32,16 @@ struct DropLookups {
   // The full path of a bare program that the PATH, with the PATHEXT
   // extensions, finds; empty when it finds none.
   std::function<std::wstring(const std::wstring& program)> onPath;
-  // The full path of a bare program (a name without extension) in an
-  // installed JDK's bin folder; empty when none has it.
-  std::function<std::wstring(const std::wstring& program)> installedJdk;
+  // A bare program (a name without extension) in an installed JDK's bin
+  // folder, of Java `atLeast` or later when that is not 0.
+  std::function<JdkProgram(const std::wstring& program, int atLeast)> installedJdk;
+  // The Java of a JDK's program, given by its full path; 0 when unknown.
+  std::function<int(const std::wstring& program)> javaVersion;
   // The first bytes of a file (a source or class file whole); none when it
   // cannot be read.
   std::function<std::string(const std::wstring& path)> contents;
+  // When a file was last written; 0 when it is absent or cannot be read.
+  std::function<ULONGLONG(const std::wstring& path)> lastWritten;
 };
 
 // A tool command worked out for a drop.
@@ -45,11 +51,14 @@ struct ResolvedTool {
   std::wstring program;    // the program's name, without folder and extension
   bool bare = false;       // a program without a folder ("javac -g"), options allowed
   std::wstring options;    // what follows a bare command's program
-  // The full path of the program that runs, when the system's search finds
-  // it: the command's own file, the PATH's, or, for a bare command that the
-  // PATH does not reach, an installed JDK's; empty otherwise.
+  // The full path of the program that runs: the command's own file; for a
+  // bare command the PATH's, else an installed JDK's (empty when neither
+  // has it); for any other command its program as typed.
   std::wstring path;
   bool installed = false;  // `path` is an installed JDK's, and the script names it
+  // The Java of the program that runs, asked only for a class or source on
+  // the launcher; 0 when unknown.
+  int java = 0;
 };
 
 // Which of the dock's rules for the JDK's tools a drop falls under.
@@ -57,7 +66,8 @@ enum class JavaRule {
   kNone,            // the tool gets the file's name
   kLauncherClass,   // java or javaw on the launcher slot, given a .class
   kLauncherJar,     // ... given a .jar
-  kLauncherOther,   // ... given anything else (a source runs as it is)
+  kLauncherSource,  // ... given a .java, which JDK 11 and later run as it is
+  kLauncherOther,   // ... given anything else
   kCompilerSource,  // javac on the compiler slot, given a .java
 };
 
@@ -68,17 +78,27 @@ struct DropFacts {
   JavaRule rule = JavaRule::kNone;
   std::string contents;   // the dropped file's bytes, when the rule reads them
   UINT ansiCodePage = 0;  // the system's, in which JDK 17 and earlier read sources
+  // A dropped class: the Java it needs (its class file's major version less
+  // 44), 0 when unknown; and whether its source was saved after it.
+  ClassFile classFile;
+  int javaNeeded = 0;
+  bool sourceNewer = false;
 };
 
 // Resolves the tool command `command` for the file `dropped` on `slot`: the
 // PATH is asked before an installed JDK, and only for a bare command; the
-// file is read only when the drop's rule needs its bytes.
+// file is read only when the drop's rule needs its bytes, and the Java of
+// the tool's program only for a class or source on the launcher. A bare
+// command whose Java is known to be older than a dropped class needs runs
+// the program of an installed JDK that can run it, when there is one.
 DropFacts ResolveDrop(int slot, DroppedPath dropped, const std::wstring& command, UINT ansiCodePage,
                       const DropLookups& system);
 
 // What a drop runs: in the file's folder, the tool on the file's name; but
 // on the launcher slot java and javaw take a class by its name (from the
-// package's root folder by its full name) and a jar after -jar, and on the
+// package's root folder by its full name) and a jar after -jar, a class or
+// source gets the encoding it reads in, and the console says when the Java
+// is too old for the class or the class older than its source; on the
 // compiler slot javac gets a source's encoding when it is not plain ASCII
 // and compiles a source in a package from the package's root folder.
 SlotRun PlanSlotRun(const DropFacts& drop);

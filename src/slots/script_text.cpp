@@ -192,10 +192,15 @@ ScriptText ComposeSlotScript(const SlotRun& run, UINT codePage, const ShortFormL
   // refuses a network folder as its current folder. Any other folder with
   // "cd /d", so that a file on another drive runs in its folder too.
   const bool network = run.folder.substr(0, 2) == L"\\\\";
+  // The dock's own lines follow the banner on its line, which is not echoed:
+  // "echo text& echo" prints the text and nothing after it.
+  std::wstring notices;
+  for (const std::wstring& notice : run.notices) notices += L"& echo " + notice;
   ScriptText script;
   script.text =
       Concat({kFirstLine, L"\r\n", network ? L"pushd \"" : L"cd /d \"", *folder, L"\"",
-              kStopUnlessEntered, L"\r\ncls\r\n", kBanner, L"\r\n", *tool, L" ", run.options,
+              kStopUnlessEntered, L"\r\ncls\r\n", kBanner, notices, L"\r\n", *tool, L" ",
+              run.options,
               argument, kEndLine, network ? L" & popd" : L"", kEndOfBatch, L"\r\n"});
   return script;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace plum {
 
@@ -24,6 +25,9 @@ struct SlotRun {
   // space.
   std::wstring options;
   std::wstring argument;  // the file, as one argument
+  // Lines of the dock's own that the console shows before the tool runs;
+  // fixed texts, never a name.
+  std::vector<std::wstring> notices;
 };
 
 }  // namespace plum

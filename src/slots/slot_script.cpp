@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include "common/file_replace.h"
-#include "common/handles.h"
 #include "common/paths.h"
 #include "common/text.h"
 #include "slots/jdk_finder.h"
@@ -11,21 +10,9 @@
 namespace plum {
 namespace {
 
-// The first bytes of the file `path` (a source or class file is read whole);
-// none when it cannot be read: the plan then takes the file as plain text.
-std::string ReadHead(const std::wstring& path) {
-  constexpr DWORD kMost = 4 << 20;
-  FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (!file) return {};
-  const DWORD size = GetFileSize(file.get(), nullptr);
-  std::string bytes(size == INVALID_FILE_SIZE || size > kMost ? kMost : size, '\0');
-  DWORD read = 0;
-  if (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr))
-    return {};
-  bytes.resize(read);
-  return bytes;
-}
+// A dropped file's bytes, a source or class file whole; none when it cannot
+// be read: the plan then takes the file as plain text.
+std::string ReadDropped(const std::wstring& path) { return ReadFileStart(path, 4 << 20); }
 
 }  // namespace
 
@@ -53,7 +40,9 @@ Outcome WriteSlotScript(const std::wstring& scriptPath, int slot, const std::wst
   system.drop.isFile = IsExistingFile;
   system.drop.onPath = ProgramOnPath;
   system.drop.installedJdk = FindInstalledJdkProgram;
-  system.drop.contents = ReadHead;
+  system.drop.javaVersion = JavaVersionOfProgram;
+  system.drop.contents = ReadDropped;
+  system.drop.lastWritten = LastWritten;
   system.shortForm = ShortPathOf;
   system.consoleCodePage = GetOEMCP();
   system.ansiCodePage = GetACP();
