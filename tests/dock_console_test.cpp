@@ -1,7 +1,5 @@
 // The real plum_dock.exe's console and the scripts it runs there: a busy slot, Ctrl+C, the
 // banner, input, the end line, cmd.exe's errors and a re-run with the real JDK.
-#include <algorithm>
-
 #include "dock_fixture.h"
 
 namespace {
@@ -50,28 +48,20 @@ TEST_F(DockTest, TheConsoleShowsTheBannerOutputInputEndAndErrors) {
   Dock dock(app.dir, "[CHECK]\r\nTOP=0\r\n");
   SetEnvironmentVariableW(L"PLUM_TOOL_INPUT", nullptr);  // the dock's tools keep them
   SetEnvironmentVariableW(L"PLUM_TOOL_EXIT", nullptr);
-  const fs::path screen = work.dir / L"screen.txt";
-  const auto shows = [&](std::wstring text) {  // spaces and line breaks aside
-    text.erase(std::remove_if(text.begin(), text.end(), iswspace), text.end());
-    return WaitFor([&] {
-      RunWait(Line({Here() / L"tool.exe", L"--screen", std::to_wstring(dock.pid), screen}));
-      return ReadFile(screen).find(Utf8(text)) != std::string::npos;
-    });
-  };
   const std::wstring end = L"------コマンドが終了しました (終了コード ";
   dock.Drop(2, {Source(L"Hello.java")});
-  EXPECT_TRUE(shows(L"------コマンドを実行します------\n" + src.wstring() +
-                    L">javac Hello.java & call @echo " + end + L"%errorlevel%)------ & goto :eof" +
-                    L"\nran javac.exe"))
-      << ReadFile(screen);
-  EXPECT_FALSE(shows(end + L"3)")) << "the tool still waits for its input";
+  EXPECT_TRUE(Shows(dock, L"------コマンドを実行します------\n" + src.wstring() +
+                              L">javac Hello.java & call @echo " + end +
+                              L"%errorlevel%)------ & goto :eof" + L"\nran javac.exe"))
+      << Screen();
+  EXPECT_FALSE(Shows(dock, end + L"3)")) << "the tool still waits for its input";
   Click(Console());
   Xdo({L"type", L"--delay", L"40", L"typed line"});
   Xdo({L"key", L"Return"});
   std::vector<ToolRun> runs = WaitRuns(log, 2);
   ASSERT_EQ(runs.size(), 2u);
   EXPECT_EQ(runs[1].program + L" " + runs[1].folder, L"input typed line");
-  EXPECT_TRUE(shows(end + L"3)------")) << ReadFile(screen);
+  EXPECT_TRUE(Shows(dock, end + L"3)------")) << Screen();
 
   // A folder gone before a re-run: cmd.exe's own error stays on the screen
   // and nothing runs.
@@ -79,9 +69,34 @@ TEST_F(DockTest, TheConsoleShowsTheBannerOutputInputEndAndErrors) {
   dock.DoubleClick(2);
   wchar_t error[256] = {};  // the system's words for a folder that is not there
   FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, ERROR_FILE_NOT_FOUND, 0, error, 256, nullptr);
-  EXPECT_TRUE(shows(L"cd /d \"" + src.wstring() + L"\" & if errorlevel 1 goto :eof\n" + error))
-      << ReadFile(screen);
+  EXPECT_TRUE(
+      Shows(dock, L"cd /d \"" + src.wstring() + L"\" & if errorlevel 1 goto :eof\n" + error))
+      << Screen();
   EXPECT_EQ(WaitRuns(log, 3, 3000).size(), 2u);
+}
+
+// An old Java 8 first on the PATH and no installed JDK that can run a Java 25 class, whose source
+// was saved after it: the console says both before the tool runs, and nothing for a fresh class
+// that Java 8 can run.
+TEST_F(DockTest, TheConsoleTellsOfAJavaTooOldAndAClassOlderThanItsSource) {
+  Dock dock(app.dir, "[CHECK]\r\nTOP=0\r\n");
+  ASSERT_TRUE(dock.main);
+  const std::wstring banner = L"------コマンドを実行します------\n";
+  const fs::path source = Source(L"Hello.java"), hello = src / L"Hello.class";
+  WriteFile(hello, ClassFile("Hello", 69));
+  fs::last_write_time(source, fs::last_write_time(hello) + std::chrono::seconds(10));
+  dock.Drop(1, {hello});
+  EXPECT_TRUE(Shows(
+      dock, banner +
+                L"------このクラスの実行には Java 25 以降が必要です (このツールは Java 8)------\n"
+                L"------注意: ソースファイルがこのクラスファイルより新しくなっています "
+                L"(コンパイルし直してください)------\n" +
+                src.wstring() + L">java Hello"))
+      << Screen();
+  WriteFile(hello, ClassFile("Hello", 52));
+  fs::last_write_time(hello, fs::last_write_time(source) + std::chrono::seconds(10));
+  dock.DoubleClick(1);
+  EXPECT_TRUE(Shows(dock, banner + src.wstring() + L">java Hello &")) << Screen();
 }
 
 // A source first saved in ASCII, then given Japanese text in UTF-8 and

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "support.h"
 
 namespace t {
@@ -12,8 +14,8 @@ struct DockTest : ::testing::Test {
   Scratch app{L"dock app"}, work{L"dock work"};
   fs::path log = work.dir / L"tool.log", jdk = work.dir / L"jdk bin", src = work.dir / L"src dir";
   void SetUp() override {
-    for (const wchar_t* name : {L"appletviewer.exe", L"java.exe", L"javac.exe"})
-      PlaceTool(jdk / name);
+    for (const wchar_t* name : {L"appletviewer.exe", L"javac.exe"}) PlaceTool(jdk / name);
+    PlaceTool(jdk / L"java.exe", L"java8.exe");  // an old Java 8 first on the PATH
     fs::create_directories(src);
     SetEnvironmentVariableW(L"PLUM_TOOL_LOG", log.c_str());
     SetEnvironmentVariableW(L"PATH", (jdk.wstring() + L";" + _wgetenv(L"PATH")).c_str());
@@ -29,6 +31,16 @@ struct DockTest : ::testing::Test {
     return process;
   }
   HWND Console() { return FindWindowW(L"WineConsoleClass", nullptr); }  // the dock's only
+  // Whether the dock's console comes to show `text`, spaces and line breaks aside.
+  bool Shows(const Dock& dock, std::wstring text) {
+    text.erase(std::remove_if(text.begin(), text.end(), iswspace), text.end());
+    const fs::path screen = work.dir / L"screen.txt";
+    return WaitFor([&] {
+      RunWait(Line({Here() / L"tool.exe", L"--screen", std::to_wstring(dock.pid), screen}));
+      return ReadFile(screen).find(Utf8(text)) != std::string::npos;
+    });
+  }
+  std::string Screen() { return ReadFile(work.dir / L"screen.txt"); }  // as Shows last read it
 };
 
 }  // namespace t

@@ -84,6 +84,18 @@ static std::string Narrow(const std::wstring& text, UINT codePage) {
 std::string Sjis(const std::wstring& text) { return Narrow(text, 932); }
 std::string Utf8(const std::wstring& text) { return Narrow(text, CP_UTF8); }
 
+std::string ClassFile(const std::string& name, char major, const std::string& source) {
+  const auto text = [](const std::string& t) {
+    return std::string("\x01\0", 2) + char(t.size()) + t;
+  };
+  std::string file = std::string("\xCA\xFE\xBA\xBE\0\0\0", 7) + major + '\0' +
+                     char(source.empty() ? 3 : 5) + std::string("\x07\0\x02", 3) + text(name);
+  if (!source.empty()) file += text("SourceFile") + text(source);
+  file += std::string("\0\x21\0\x01", 4);
+  if (!source.empty()) file += std::string("\0\0\0\0\0\0\0\0\0\x01\0\x03\0\0\0\x02\0\x04", 18);
+  return file;
+}
+
 fs::path Here() {
   wchar_t path[MAX_PATH];
   GetModuleFileNameW(nullptr, path, MAX_PATH);
@@ -132,9 +144,9 @@ int RunWait(const std::wstring& line, DWORD ms) {
   return static_cast<int>(code);
 }
 
-fs::path PlaceTool(const fs::path& as) {
+fs::path PlaceTool(const fs::path& as, const wchar_t* program) {
   fs::create_directories(as.parent_path());
-  fs::copy_file(Here() / L"tool.exe", as, fs::copy_options::overwrite_existing);
+  fs::copy_file(Here() / program, as, fs::copy_options::overwrite_existing);
   return as;
 }
 

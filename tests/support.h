@@ -25,6 +25,9 @@ struct Scratch {  // a fresh folder under the temp folder, removed with everythi
 std::string ReadFile(const fs::path& file);  // empty when missing
 void WriteFile(const fs::path& file, const std::string& bytes);
 std::string Sjis(const std::wstring& text);
+// A class file of `major` that defines only its own name (e.g. "chap01/Hello") and, when given, the
+// source it came from; without one it ends after its own name.
+std::string ClassFile(const std::string& name, char major = 61, const std::string& source = "");
 std::string Utf8(const std::wstring& text);
 fs::path Here();  // the test programs' folder (tool.exe, drag_source.exe)
 
@@ -41,7 +44,7 @@ struct ToolRun {  // a run of tool.exe (copied to any name) from the log named b
   std::wstring program, folder;
   std::vector<std::wstring> args;
 };
-fs::path PlaceTool(const fs::path& as);
+fs::path PlaceTool(const fs::path& as, const wchar_t* program = L"tool.exe");  // or java8.exe
 std::vector<ToolRun> ToolRuns(const fs::path& log);
 // Waits for `count` runs, then a little longer so that an extra run shows.
 std::vector<ToolRun> WaitRuns(const fs::path& log, size_t count, DWORD ms = 15000);

@@ -15,20 +15,6 @@ using namespace t;
 const std::wstring kEndLine =
     L" & call @echo ------コマンドが終了しました (終了コード %%errorlevel%%)------";
 
-// A class file of `major` that defines only its own name (e.g. "chap01/Hello") and, when given, the
-// source it came from; without one it ends after its own name.
-std::string ClassFile(const std::string& name, char major = 61, const std::string& source = "") {
-  const auto text = [](const std::string& t) {
-    return std::string("\x01\0", 2) + char(t.size()) + t;
-  };
-  std::string file = std::string("\xCA\xFE\xBA\xBE\0\0\0", 7) + major + '\0' +
-                     char(source.empty() ? 3 : 5) + std::string("\x07\0\x02", 3) + text(name);
-  if (!source.empty()) file += text("SourceFile") + text(source);
-  file += std::string("\0\x21\0\x01", 4);
-  if (!source.empty()) file += std::string("\0\0\0\0\0\0\0\0\0\x01\0\x03\0\0\0\x02\0\x04", 18);
-  return file;
-}
-
 struct Drop {
   int slot;
   const wchar_t *tool, *dropped;
@@ -345,14 +331,14 @@ TEST_F(ScriptTest, HostileNamesRunAsOneArgumentInTheirFolder) {
 // The machine's JDK, its Linux tools linked under names ending in .exe
 // (tests/wine-session.sh). Wine does not wait for a Linux tool, and its
 // output stays in the terminal: the files the programs write tell.
-TEST_F(ScriptTest, TheRealJdkCompilesAndRunsWhatLearnersDrop) {
-  const fs::path jdk = fs::path(_wgetenv(L"PLUM_TEST_TOOLS")) / L"jdk 17", src = work.dir;
+struct JdkTest : ScriptTest {
+  const fs::path tools = _wgetenv(L"PLUM_TEST_TOOLS"), jdk = tools / L"jdk 17", src = work.dir;
   const fs::path javac = jdk / L"bin" / L"javac.exe", java = jdk / L"bin" / L"java.exe";
   const std::string main =
       "public static void main(String[] a) throws Exception {"
       " java.nio.file.Files.writeString(java.nio.file.Path.of(\"ran.txt\"), ";
-  const auto run = [&](int slot, const std::wstring& tool, const fs::path& file,
-                       const fs::path& result) {
+  // The slot's script run for `file`, and `result` written.
+  void RunTo(int slot, const std::wstring& tool, const fs::path& file, const fs::path& result) {
     fs::remove(result);
     ASSERT_TRUE(Write(slot, file, tool).ok);
     Run(slot);
@@ -360,10 +346,13 @@ TEST_F(ScriptTest, TheRealJdkCompilesAndRunsWhatLearnersDrop) {
         WaitFor([&] { return fs::exists(result) && fs::file_size(result); }, 60000);
     Sleep(500);  // and closed
     EXPECT_TRUE(written) << Utf8(file);
-  };
+  }
+};
+
+TEST_F(JdkTest, CompilesAndRunsWhatLearnersDrop) {
   WriteFile(src / L"Hello.java", "public class Hello { " + main + "\"ran\"); } }");
-  run(2, javac, src / L"Hello.java", src / L"Hello.class");
-  run(1, java, src / L"Hello.class", src / L"ran.txt");
+  RunTo(2, javac, src / L"Hello.java", src / L"Hello.class");
+  RunTo(1, java, src / L"Hello.class", src / L"ran.txt");
   SetCurrentDirectoryW(src.c_str());  // the jar tool takes Linux paths: relative ones
   const Process jar =
       Spawn(Line({jdk / L"bin" / L"jar.exe", L"cfe", L"App.jar", L"Hello", L"Hello.class"}));
@@ -371,8 +360,8 @@ TEST_F(ScriptTest, TheRealJdkCompilesAndRunsWhatLearnersDrop) {
   ASSERT_TRUE(WaitFor([&] { return fs::exists(src / L"App.jar"); }, 60000));
   Sleep(500);
   fs::remove(src / L"Hello.class");
-  run(1, java, src / L"App.jar", src / L"ran.txt");
-  run(1, java, src / L"Hello.java", src / L"ran.txt");
+  RunTo(1, java, src / L"App.jar", src / L"ran.txt");
+  RunTo(1, java, src / L"Hello.java", src / L"ran.txt");
   EXPECT_FALSE(fs::exists(src / L"Hello.class"));  // the source ran as it is
 
   // Japanese text saved in UTF-8 and in Shift-JIS, whichever the JDK reads by default.
@@ -383,9 +372,12 @@ TEST_F(ScriptTest, TheRealJdkCompilesAndRunsWhatLearnersDrop) {
                                 std::wstring(main.begin(), main.end()) + L"\"日本語\"); } }";
     for (const std::string& bytes : {Utf8(source), Sjis(source)}) {
       WriteFile(src / L"J.java", bytes);
-      run(2, javac, src / L"J.java", src / L"J.class");
-      run(1, java, src / L"J.class", src / L"ran.txt");
+      RunTo(2, javac, src / L"J.java", src / L"J.class");
+      RunTo(1, java, src / L"J.class", src / L"ran.txt");
       EXPECT_EQ(ReadFile(src / L"ran.txt"), Utf8(L"日本語")) << Utf8(encoding);
+      fs::remove(src / L"J.class");  // else the source launcher refuses the source
+      RunTo(1, java, src / L"J.java", src / L"ran.txt");
+      EXPECT_EQ(ReadFile(src / L"ran.txt"), Utf8(L"日本語")) << Utf8(encoding) << " source";
     }
   }
   SetEnvironmentVariableW(L"JAVA_TOOL_OPTIONS", nullptr);
@@ -398,18 +390,56 @@ TEST_F(ScriptTest, TheRealJdkCompilesAndRunsWhatLearnersDrop) {
   WriteFile(
       src / L"chap01" / L"Hello.java",
       "/* chapter 1 */\npackage chap01;\npublic class Hello { " + main + "Greeting.text()); } }");
-  run(2, javac, src / L"chap01" / L"Hello.java", src / L"chap01" / L"Hello.class");
-  run(1, java, src / L"chap01" / L"Hello.class", src / L"ran.txt");
+  RunTo(2, javac, src / L"chap01" / L"Hello.java", src / L"chap01" / L"Hello.class");
+  RunTo(1, java, src / L"chap01" / L"Hello.class", src / L"ran.txt");
   EXPECT_EQ(ReadFile(src / L"ran.txt"), "pkg");
 
   // A bare javac with no javac on PATH: the JDK that JAVA_HOME names, else
   // the one an installer registered.
   SetEnvironmentVariableW(L"JAVA_HOME", jdk.c_str());
-  run(2, L"javac", src / L"Hello.java", src / L"Hello.class");
+  RunTo(2, L"javac", src / L"Hello.java", src / L"Hello.class");
   SetEnvironmentVariableW(L"JAVA_HOME", nullptr);
   const Registered registered(
       {KEY_WOW64_64KEY, L"SOFTWARE\\JavaSoft\\JDK", L"17.0.99", L"", L"JavaHome"}, jdk);
-  run(2, L"javac -g", src / L"Hello.java", src / L"Hello.class");
+  RunTo(2, L"javac -g", src / L"Hello.java", src / L"Hello.class");
+}
+
+// What the learner types, as a code page 932 console gives it, reaches a class's program right
+// whichever default the JDK has. With an old Java 8 first on the PATH, a class that JDK 17
+// compiled runs on the installed JDK 17, and one compiled for Java 8 on that Java 8.
+TEST_F(JdkTest, TypedJapaneseAndAJavaThatCanRunTheClass) {
+  WriteFile(tools / L"jdk input" / L"input.txt", Sjis(L"山田\r\n"));
+  WriteFile(src / L"Name.java",
+            "public class Name { " + main + "new java.util.Scanner(System.in).nextLine()); } }");
+  RunTo(2, javac, src / L"Name.java", src / L"Name.class");
+  for (const wchar_t* encoding : {L"MS932", L"UTF-8"}) {
+    SetEnvironmentVariableW(L"JAVA_TOOL_OPTIONS",
+                            (std::wstring(L"-Dfile.encoding=") + encoding).c_str());
+    RunTo(1, tools / L"jdk input" / L"bin" / L"java.exe", src / L"Name.class", src / L"ran.txt");
+    EXPECT_EQ(ReadFile(src / L"ran.txt"), Utf8(L"山田")) << Utf8(encoding);
+  }
+  SetEnvironmentVariableW(L"JAVA_TOOL_OPTIONS", nullptr);
+
+  const fs::path javapath = work.dir / L"javapath";
+  PlaceTool(javapath / L"java.exe", L"java8.exe");
+  wchar_t path[32767] = {};
+  GetEnvironmentVariableW(L"PATH", path, 32767);
+  SetEnvironmentVariableW(L"PATH", (javapath.wstring() + L";" + path).c_str());
+  const Registered registered(
+      {KEY_WOW64_64KEY, L"SOFTWARE\\JavaSoft\\JDK", L"17.0.99", L"", L"JavaHome"}, jdk);
+  WriteFile(src / L"Hello.java", "public class Hello { " + main + "\"ran\"); } }");
+  RunTo(2, javac, src / L"Hello.java", src / L"Hello.class");
+  RunTo(1, L"java", src / L"Hello.class", src / L"ran.txt");
+  EXPECT_TRUE(ToolRuns(log).empty());
+  WriteFile(src / L"Hello.java", "public class Hello { public static void main(String[] a) {} }");
+  RunTo(2, L"\"" + javac.wstring() + L"\" --release 8", src / L"Hello.java", src / L"Hello.class");
+  ASSERT_TRUE(Write(1, src / L"Hello.class", L"java").ok);
+  Run(1);
+  const std::vector<ToolRun> runs = ToolRuns(log);
+  ASSERT_EQ(runs.size(), 1u);
+  EXPECT_EQ(runs[0].program, L"java.exe");
+  EXPECT_EQ(runs[0].args, std::vector<std::wstring>{L"Hello"});
+  SetEnvironmentVariableW(L"PATH", path);
 }
 
 }  // namespace

@@ -38,6 +38,13 @@ ln -sfn "$build/share" "$WINEPREFIX/dosdevices/unc/plum/share"  # \\plum\share
 for tool in java javac jar; do  # the machine's JDK
   ln -sfn "$(readlink -f "$(command -v $tool)")" "$build/test_tools/jdk 17/bin/$tool.exe"
 done
+# A java that reads what a test wrote to "jdk input/input.txt" as its standard input, the bytes a
+# console gives what the learner types; Wine gives a Linux program /dev/null.
+input="$build/test_tools/jdk input"
+mkdir -p "$input/bin"
+printf '#!/bin/sh\nexec "%s" "$@" <"%s/input.txt"\n' "$(readlink -f "$(command -v java)")" "$input" \
+  >"$input/bin/java.exe"
+chmod +x "$input/bin/java.exe"
 export PLUM_TEST_TOOLS="Z:${build//\//\\}\\test_tools"
 [ "$dpi" = 0 ] || base=$WINEPREFIX
 [ "$dpi" = 0 ] || export WINEPREFIX=$build/wineprefix-dpi$dpi PLUM_TEST_DPI=$dpi

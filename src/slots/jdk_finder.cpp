@@ -176,9 +176,8 @@ int JavaVersionOfProgram(const std::wstring& program) {
   const size_t start = release.find(key);
   if (start == std::string::npos) return 0;
   const size_t end = release.find('"', start + key.size());
-  return JavaVersionFromText(
-      DecodeText(std::string_view(release).substr(start + key.size(), end - start - key.size()),
-                 CP_UTF8));
+  return JavaVersionFromText(DecodeText(
+      std::string_view(release).substr(start + key.size(), end - start - key.size()), CP_UTF8));
 }
 
 bool NewerJdkVersion(const std::wstring& a, const std::wstring& b) {

@@ -15,7 +15,8 @@ bool HasOption(std::wstring_view command, std::wstring_view option, bool prefix 
        at = command.find(option, at + 1)) {
     const size_t end = at + option.size();
     const bool starts = at == 0 || command[at - 1] == L' ' || command[at - 1] == L'\t';
-    if (starts && (prefix || end == command.size() || command[end] == L' ' || command[end] == L'\t'))
+    if (starts &&
+        (prefix || end == command.size() || command[end] == L' ' || command[end] == L'\t'))
       return true;
   }
   return false;
@@ -88,16 +89,15 @@ std::wstring_view ProgramName(std::wstring_view tool, bool namesFile) {
   return program.substr(0, program.find_last_of(L'.'));
 }
 
-DropFacts ResolveDrop(int slot, DroppedPath dropped, const std::wstring& command,
-                      UINT ansiCodePage, const DropLookups& system) {
+DropFacts ResolveDrop(int slot, DroppedPath dropped, const std::wstring& command, UINT ansiCodePage,
+                      const DropLookups& system) {
   DropFacts drop;
   drop.ansiCodePage = ansiCodePage;
   ResolvedTool& tool = drop.tool;
   tool.command = command;
   tool.namesFile = system.isFile(command);
   tool.program = ProgramName(command, tool.namesFile);
-  const std::optional<BareCommand> bare =
-      tool.namesFile ? std::nullopt : SplitBareCommand(command);
+  const std::optional<BareCommand> bare = tool.namesFile ? std::nullopt : SplitBareCommand(command);
   if (tool.namesFile) {
     tool.path = command;
   } else if (bare) {
@@ -179,24 +179,23 @@ SlotRun PlanSlotRun(const DropFacts& drop) {
     // 18 and later (UTF-8) do not: a class runs with the system's encoding
     // unless its Java is known to be older than 18. A source, run from
     // memory without an -encoding, is read in the encoding it was saved in.
-    const SourceBytes kind =
-        drop.rule == JavaRule::kLauncherSource ? ClassifySource(drop.contents) : SourceBytes::kAscii;
+    const SourceBytes kind = drop.rule == JavaRule::kLauncherSource ? ClassifySource(drop.contents)
+                                                                    : SourceBytes::kAscii;
     const bool systemDefault = tool.java && tool.java < 18 && kind == SourceBytes::kAscii;
     if (!systemDefault && !HasOption(tool.command, L"-Dfile.encoding=", true))
-      run.options += Concat({L"-Dfile.encoding=",
-                             kind == SourceBytes::kUtf8 ? L"UTF-8"
-                                                        : JavaEncodingName(drop.ansiCodePage),
-                             L" "});
+      run.options += Concat(
+          {L"-Dfile.encoding=",
+           kind == SourceBytes::kUtf8 ? L"UTF-8" : JavaEncodingName(drop.ansiCodePage), L" "});
   }
   if (drop.rule == JavaRule::kLauncherClass && tool.java && tool.java < drop.javaNeeded)
-    run.notices.push_back(Concat({L"------このクラスの実行には Java ",
-                                  DecimalText(static_cast<unsigned long>(drop.javaNeeded)),
-                                  L" 以降が必要です (このツールは Java ",
-                                  DecimalText(static_cast<unsigned long>(tool.java)), L")------"}));
+    run.notices[0] = Concat({L"------このクラスの実行には Java ",
+                             DecimalText(static_cast<unsigned long>(drop.javaNeeded)),
+                             L" 以降が必要です (このツールは Java ",
+                             DecimalText(static_cast<unsigned long>(tool.java)), L")------"});
   if (drop.sourceNewer)
-    run.notices.push_back(
+    run.notices[1] =
         L"------注意: ソースファイルがこのクラスファイルより新しくなっています "
-        L"(コンパイルし直してください)------");
+        L"(コンパイルし直してください)------";
   if (drop.rule == JavaRule::kCompilerSource) {
     // Deliberate: javac reads a source in the system's code page up to JDK
     // 17 and in UTF-8 from JDK 18: the encoding the file was saved in is

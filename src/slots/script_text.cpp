@@ -195,13 +195,13 @@ ScriptText ComposeSlotScript(const SlotRun& run, UINT codePage, const ShortFormL
   // The dock's own lines follow the banner on its line, which is not echoed:
   // "echo text& echo" prints the text and nothing after it.
   std::wstring notices;
-  for (const std::wstring& notice : run.notices) notices += L"& echo " + notice;
+  for (const std::wstring& notice : run.notices)
+    if (!notice.empty()) notices += L"& echo " + notice;
   ScriptText script;
   script.text =
       Concat({kFirstLine, L"\r\n", network ? L"pushd \"" : L"cd /d \"", *folder, L"\"",
               kStopUnlessEntered, L"\r\ncls\r\n", kBanner, notices, L"\r\n", *tool, L" ",
-              run.options,
-              argument, kEndLine, network ? L" & popd" : L"", kEndOfBatch, L"\r\n"});
+              run.options, argument, kEndLine, network ? L" & popd" : L"", kEndOfBatch, L"\r\n"});
   return script;
 }
 

@@ -2,8 +2,8 @@
 // made from.
 #pragma once
 
+#include <array>
 #include <string>
-#include <vector>
 
 namespace plum {
 
@@ -25,9 +25,10 @@ struct SlotRun {
   // space.
   std::wstring options;
   std::wstring argument;  // the file, as one argument
-  // Lines of the dock's own that the console shows before the tool runs;
-  // fixed texts, never a name.
-  std::vector<std::wstring> notices;
+  // Lines of the dock's own that the console shows before the tool runs
+  // (that the tool's Java is too old, that the class is older than its
+  // source), each empty when it does not apply; fixed texts, never a name.
+  std::array<std::wstring, 2> notices;
 };
 
 }  // namespace plum
