@@ -118,6 +118,7 @@ TEST_F(DockTest, SettingsDialogEditsAreLiveAndOnlyOkSavesThem) {
 
   open();  // so does the close box
   SetDlgItemTextW(dialog, IDC_SET_PATH0, L"java");
+  SetDlgItemTextW(dialog, IDC_SET_PATH0 + 1, L"javaw -x");
   Xdo({L"key", L"alt+F4"});
   EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(dialog); }));
   EXPECT_EQ(ReadFile(app.dir / L"plum_dock.ini"), ini);
@@ -125,15 +126,24 @@ TEST_F(DockTest, SettingsDialogEditsAreLiveAndOnlyOkSavesThem) {
   runs = WaitRuns(log, 2);
   ASSERT_EQ(runs.size(), 2u);
   EXPECT_EQ(runs[1].program, L"java.exe");
+  // A re-run repeats its drop: the tool then, and the activation title after it ("javac"), not
+  // the command edited since.
+  const Process javacWindow = Window(L"javac");
+  dock.DoubleClick(1);
+  runs = WaitRuns(log, 3);
+  ASSERT_EQ(runs.size(), 3u);
+  EXPECT_EQ(runs[2].program, L"javac.exe");
+  dock.Drop(0, {hello});
+  EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == FindWindowW(nullptr, L"javac"); }));
 
   open();  // OK writes all four, and the check box takes effect at once
   SetDlgItemTextW(dialog, IDC_SET_PATH0 + 2, L"");
   Click(GetDlgItem(dialog, IDC_SET_CHECK1));
   Click(GetDlgItem(dialog, IDC_SET_OK));
   EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(dialog); }));
-  EXPECT_EQ(
-      ReadFile(app.dir / L"plum_dock.ini"),
-      "[PATH]\r\nINDEX_APPLET=java\r\nINDEX_APP=javac\r\nINDEX_COMPILE=\r\n[CHECK]\r\nTOP=1\r\n");
+  EXPECT_EQ(ReadFile(app.dir / L"plum_dock.ini"),
+            "[PATH]\r\nINDEX_APPLET=java\r\nINDEX_APP=javaw "
+            "-x\r\nINDEX_COMPILE=\r\n[CHECK]\r\nTOP=1\r\n");
   EXPECT_TRUE(WaitFor([&] { return Topmost(dock.main); }));
   open();
   EXPECT_TRUE(WaitFor([&] { return !Topmost(dock.main); }));  // not over its own dialog

@@ -84,7 +84,12 @@ std::wstring Compose(const Drop& d) {
 TEST(ScriptText, EachKindOfDrop) {
   const std::string classInChap01 = ClassFile("chap01/Hello");
   const std::wstring tooLong = L"C:\\" + std::wstring(256, L'x') + L"\\A.java";
-  const std::pair<Drop, const wchar_t*> drops[] = {
+  const wchar_t* const jdk21 = L"C:\\jdk-21\\bin\\java.exe";
+  const std::wstring tooOld = L"------このクラスの実行には Java ";
+  const std::wstring stale =
+      L"------注意: ソースファイルがこのクラスファイルより新しくなっています "
+      L"(コンパイルし直してください)------";
+  const std::pair<Drop, std::wstring> drops[] = {
       {{2, L"javac", L"C:\\work\\src\\Hello.java"},
        L"[read] cd /d \"C:\\work\\src\" | javac Hello.java"},
       {{2, L"javac", L"D:\\Hello.java"}, L"[read] cd /d \"D:\\\" | javac Hello.java"},
@@ -141,85 +146,35 @@ TEST(ScriptText, EachKindOfDrop) {
        L"[read] cd /d \"C:\\w\\chap01\" | javac Hello.java"},
       // The launcher names the encoding a class reads typed text in unless its Java is older
       // than 18, a source's own, and the Java a class needs when the tool's is older.
-      {{.slot = 1, .tool = L"java", .dropped = L"C:\\w\\Hello.class", .java = 17},
+      {{1, L"java", L"C:\\w\\Hello.class", "", L"", L"", false, 17},
        L"[read java] cd /d \"C:\\w\" | java Hello"},
       {{1, L"java -Dfile.encoding=UTF-8", L"C:\\w\\Hello.class"},
        L"[read java] cd /d \"C:\\w\" | java -Dfile.encoding=UTF-8 Hello"},
-      {{.slot = 1,
-        .tool = L"java",
-        .dropped = L"C:\\w\\J.java",
-        .contents = Sjis(L"// 日本"),
-        .java = 17},
+      {{1, L"java", L"C:\\w\\J.java", Sjis(L"// 日本"), L"", L"", false, 17},
        L"[read java] cd /d \"C:\\w\" | java -Dfile.encoding=MS932 J.java"},
-      {{.slot = 1,
-        .tool = L"java",
-        .dropped = L"C:\\w\\A.java",
-        .contents = "class A {}",
-        .java = 17},
+      {{1, L"java", L"C:\\w\\A.java", "class A {}", L"", L"", false, 17},
        L"[read java] cd /d \"C:\\w\" | java A.java"},
-      {{.slot = 1,
-        .tool = L"java -ea",
-        .dropped = L"C:\\w\\Hello.class",
-        .contents = ClassFile("Hello", 65),
-        .java = 8,
-        .newer = L"C:\\jdk-21\\bin\\java.exe",
-        .newerJava = 21},
+      {{1, L"java -ea", L"C:\\w\\Hello.class", ClassFile("Hello", 65), L"", L"", false, 8, jdk21,
+        21},
        L"[read java] cd /d \"C:\\w\" | C:\\jdk-21\\bin\\java.exe -ea -Dfile.encoding=MS932 Hello"},
-      {{.slot = 1,
-        .tool = L"java",
-        .dropped = L"C:\\w\\Hello.class",
-        .contents = ClassFile("Hello", 52),
-        .java = 8,
-        .newer = L"C:\\jdk-21\\bin\\java.exe",
-        .newerJava = 21},
+      {{1, L"java", L"C:\\w\\Hello.class", ClassFile("Hello", 52), L"", L"", false, 8, jdk21, 21},
        L"[read java] cd /d \"C:\\w\" | java Hello"},
-      {{.slot = 1,
-        .tool = L"java",
-        .dropped = L"C:\\w\\Hello.class",
-        .contents = ClassFile("Hello", 69),
-        .java = 8,
-        .newer = L"C:\\jdk-21\\bin\\java.exe",
-        .newerJava = 21},
-       L"[read java] cd /d \"C:\\w\" |& echo ------このクラスの実行には Java 25 以降が必要です "
-       L"(このツールは Java 8)------ java Hello"},
-      {{.slot = 1,
-        .tool = L"C:\\jre8\\bin\\java.exe",
-        .dropped = L"C:\\w\\Hello.class",
-        .contents = ClassFile("Hello", 65),
-        .namesFile = true,
-        .java = 8,
-        .newer = L"C:\\jdk-21\\bin\\java.exe",
-        .newerJava = 21},
-       L"[read java] cd /d \"C:\\w\" |& echo ------このクラスの実行には Java 21 以降が必要です "
-       L"(このツールは Java 8)------ C:\\jre8\\bin\\java.exe Hello"},
+      {{1, L"java", L"C:\\w\\Hello.class", ClassFile("Hello", 69), L"", L"", false, 8, jdk21, 21},
+       L"[read java] cd /d \"C:\\w\" |& echo " + tooOld +
+           L"25 以降が必要です (このツールは Java 8)------ java Hello"},
+      {{1, L"C:\\jre8\\bin\\java.exe", L"C:\\w\\Hello.class", ClassFile("Hello", 65), L"", L"",
+        true, 8, jdk21, 21},
+       L"[read java] cd /d \"C:\\w\" |& echo " + tooOld +
+           L"21 以降が必要です (このツールは Java 8)------ C:\\jre8\\bin\\java.exe Hello"},
       // A class older than its source (named in it, else its own name up to a $) says so.
-      {{.slot = 1,
-        .tool = L"java",
-        .dropped = L"C:\\w\\Hello.class",
-        .contents = ClassFile("Hello", 61, "Other.java"),
-        .java = 17,
-        .source = L"C:\\w\\Other.java",
-        .sourceWritten = 200},
-       L"[read java] cd /d \"C:\\w\" |& echo ------注意: "
-       L"ソースファイルがこのクラスファイルより新しく"
-       L"なっています (コンパイルし直してください)------ java Hello"},
-      {{.slot = 1,
-        .tool = L"java",
-        .dropped = L"C:\\w\\Hello$1.class",
-        .contents = ClassFile("Hello$1"),
-        .java = 17,
-        .source = L"C:\\w\\Hello.java",
-        .sourceWritten = 200},
-       L"[read java] cd /d \"C:\\w\" |& echo ------注意: "
-       L"ソースファイルがこのクラスファイルより新しく"
-       L"なっています (コンパイルし直してください)------ java Hello$1"},
-      {{.slot = 1,
-        .tool = L"java",
-        .dropped = L"C:\\w\\Hello.class",
-        .contents = ClassFile("Hello", 61, "Other.java"),
-        .java = 17,
-        .source = L"C:\\w\\Other.java",
-        .sourceWritten = 50},
+      {{1, L"java", L"C:\\w\\Hello.class", ClassFile("Hello", 61, "Other.java"), L"", L"", false,
+        17, L"", 0, L"C:\\w\\Other.java", 200},
+       L"[read java] cd /d \"C:\\w\" |& echo " + stale + L" java Hello"},
+      {{1, L"java", L"C:\\w\\Hello$1.class", ClassFile("Hello$1"), L"", L"", false, 17, L"", 0,
+        L"C:\\w\\Hello.java", 200},
+       L"[read java] cd /d \"C:\\w\" |& echo " + stale + L" java Hello$1"},
+      {{1, L"java", L"C:\\w\\Hello.class", ClassFile("Hello", 61, "Other.java"), L"", L"", false,
+        17, L"", 0, L"C:\\w\\Other.java", 50},
        L"[read java] cd /d \"C:\\w\" | java Hello"},
       // A bare command off PATH runs a JDK's program, with its options.
       {{2, L"javac -g", L"C:\\w\\A.java", "", L"C:\\Program Files\\Java\\jdk-21\\bin\\javac.exe"},
