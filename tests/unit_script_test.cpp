@@ -4,6 +4,7 @@
 
 #include "common/file_replace.h"
 #include "common/paths.h"
+#include "slots/java_files.h"
 #include "slots/jdk_tools.h"
 #include "slots/slot_script.h"
 #include "support.h"
@@ -307,6 +308,8 @@ struct JdkTest : ScriptTest {
 TEST_F(JdkTest, CompilesAndRunsWhatLearnersDrop) {
   WriteFile(src / L"Hello.java", "public class Hello { " + main + "\"ran\"); } }");
   RunTo(2, javac, src / L"Hello.java", src / L"Hello.class");
+  const plum::ClassFile compiled = plum::ReadClassFile(ReadFile(src / L"Hello.class"));
+  EXPECT_EQ(compiled.sourceFile + L" " + std::to_wstring(compiled.java()), L"Hello.java 17");
   RunTo(1, java, src / L"Hello.class", src / L"ran.txt");
   SetCurrentDirectoryW(src.c_str());  // the jar tool takes Linux paths: relative ones
   const Process jar =

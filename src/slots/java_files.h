@@ -23,6 +23,9 @@ struct ClassFile {
   std::wstring name;        // the class it defines, as the file names it ("chap01/Hello")
   unsigned major = 0;       // its major version: 61 for JDK 17
   std::wstring sourceFile;  // the source it was compiled from, as javac named it
+  // The Java it needs: its major version less 44 (52 is Java 8, 61 Java 17);
+  // 0 when unknown.
+  int java() const { return major > 44 ? static_cast<int>(major) - 44 : 0; }
 };
 ClassFile ReadClassFile(std::string_view bytes);
 

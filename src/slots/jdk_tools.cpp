@@ -48,6 +48,11 @@ std::optional<BareCommand> SplitBareCommand(std::wstring_view tool) {
   return BareCommand{std::wstring(program), std::wstring(options)};
 }
 
+// Java code that the launcher runs: a class, or a source it compiles in memory.
+bool RunsJavaCode(JavaRule rule) {
+  return rule == JavaRule::kLauncherClass || rule == JavaRule::kLauncherSource;
+}
+
 JavaRule JavaRuleFor(int slot, std::wstring_view program, std::wstring_view name) {
   if (slot == kLauncherSlot && (EqualNoCase(program, L"java") || EqualNoCase(program, L"javaw"))) {
     if (EndsWithNoCase(name, L".class")) return JavaRule::kLauncherClass;
@@ -117,21 +122,18 @@ DropFacts ResolveDrop(int slot, DroppedPath dropped, const std::wstring& command
 
   const std::wstring droppedPath = Concat({dropped.folder, L"\\", dropped.name});
   drop.rule = JavaRuleFor(slot, tool.program, dropped.name);
-  if (drop.rule == JavaRule::kLauncherClass || drop.rule == JavaRule::kLauncherSource ||
-      drop.rule == JavaRule::kCompilerSource)
+  if (RunsJavaCode(drop.rule) || drop.rule == JavaRule::kCompilerSource)
     drop.contents = system.contents(droppedPath);
-  if ((drop.rule == JavaRule::kLauncherClass || drop.rule == JavaRule::kLauncherSource) &&
-      !tool.java && !tool.path.empty())
+  if (RunsJavaCode(drop.rule) && !tool.java && !tool.path.empty())
     tool.java = system.javaVersion(tool.path);
   if (drop.rule == JavaRule::kLauncherClass) {
     drop.classFile = ReadClassFile(drop.contents);
-    drop.javaNeeded = drop.classFile.major > 44 ? static_cast<int>(drop.classFile.major) - 44 : 0;
     // Deliberate: a class that a newer JDK compiled runs on an installed
     // JDK that can run it when the bare command's Java is known to be older
     // (an old Java's installer puts its java first on the PATH, and javac
     // may have come from a JDK off it); the settings keep the bare name.
-    if (tool.bare && tool.java && tool.java < drop.javaNeeded) {
-      const JdkProgram newer = system.installedJdk(tool.program, drop.javaNeeded);
+    if (tool.bare && tool.java && tool.java < drop.classFile.java()) {
+      const JdkProgram newer = system.installedJdk(tool.program, drop.classFile.java());
       if (!newer.path.empty()) {
         tool.path = newer.path;
         tool.java = newer.java;
@@ -173,7 +175,7 @@ SlotRun PlanSlotRun(const DropFacts& drop) {
     if (slash != std::wstring::npos) root = PackageRoot(dropped.folder, self.substr(0, slash));
     run.argument = root ? DottedName(self) : name.substr(0, name.size() - 6);
   }
-  if (drop.rule == JavaRule::kLauncherClass || drop.rule == JavaRule::kLauncherSource) {
+  if (RunsJavaCode(drop.rule)) {
     // Deliberate: what the learner types reaches the program in the
     // console's code page, which JDK 17 and earlier read by default and JDK
     // 18 and later (UTF-8) do not: a class runs with the system's encoding
@@ -187,9 +189,9 @@ SlotRun PlanSlotRun(const DropFacts& drop) {
           {L"-Dfile.encoding=",
            kind == SourceBytes::kUtf8 ? L"UTF-8" : JavaEncodingName(drop.ansiCodePage), L" "});
   }
-  if (drop.rule == JavaRule::kLauncherClass && tool.java && tool.java < drop.javaNeeded)
+  if (drop.rule == JavaRule::kLauncherClass && tool.java && tool.java < drop.classFile.java())
     run.notices[0] = Concat({L"------このクラスの実行には Java ",
-                             DecimalText(static_cast<unsigned long>(drop.javaNeeded)),
+                             DecimalText(static_cast<unsigned long>(drop.classFile.java())),
                              L" 以降が必要です (このツールは Java ",
                              DecimalText(static_cast<unsigned long>(tool.java)), L")------"});
   if (drop.sourceNewer)

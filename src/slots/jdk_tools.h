@@ -78,10 +78,9 @@ struct DropFacts {
   JavaRule rule = JavaRule::kNone;
   std::string contents;   // the dropped file's bytes, when the rule reads them
   UINT ansiCodePage = 0;  // the system's, in which JDK 17 and earlier read sources
-  // A dropped class: the Java it needs (its class file's major version less
-  // 44), 0 when unknown; and whether its source was saved after it.
+  // A dropped class: what its class file says, and whether its source was
+  // saved after it.
   ClassFile classFile;
-  int javaNeeded = 0;
   bool sourceNewer = false;
 };
 
