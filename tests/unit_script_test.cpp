@@ -174,6 +174,9 @@ TEST(ScriptText, EachKindOfDrop) {
       {{1, L"java", L"C:\\w\\Hello$1.class", ClassFile("Hello$1"), L"", L"", false, 17, L"", 0,
         L"C:\\w\\Hello.java", 200},
        L"[read java] cd /d \"C:\\w\" |& echo " + stale + L" java Hello$1"},
+      {{1, L"java", L"C:\\w\\Hello.class", ClassFile("Hello", 61, "..\\Other.java"), L"", L"",
+        false, 17, L"", 0, L"C:\\w\\Hello.java", 200},
+       L"[read java] cd /d \"C:\\w\" |& echo " + stale + L" java Hello"},  // a name with a folder
       {{1, L"java", L"C:\\w\\Hello.class", ClassFile("Hello", 61, "Other.java"), L"", L"", false,
         17, L"", 0, L"C:\\w\\Other.java", 50},
        L"[read java] cd /d \"C:\\w\" | java Hello"},
