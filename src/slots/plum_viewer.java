@@ -1,23 +1,16 @@
 /*
- * The dock's applet viewer, for JDK 11 to 25 (java.applet is deprecated for removal there and
- * gone from JDK 26). The dock writes this file into its data folder and runs it in source-file
- * mode from the dropped file's folder:
- *
+ * The dock's applet viewer for JDK 11 to 25 (JDK 26 removed java.applet). The dock writes this
+ * file into its data folder and runs it in source-file mode in the dropped file's folder:
  *   java -Dfile.encoding=MS932 plum_viewer.java [-encoding NAME] [other options] Hello.html
- *
- * It opens a window for each <applet> tag of the file (an HTML page, or a Java source that
- * carries the tag in a comment), runs the applet in it as a browser would, and ends when the
- * last window closes. A file without a tag, a class that cannot be loaded or an applet that
- * fails to start ends it with one line on standard error and exit code 1.
- *
- * Source-file mode reads this file in the default charset, so it stays ASCII: its Japanese
- * messages are escapes, each with its English meaning above it. Java 11 language only.
+ * One window for each <applet> tag of the file (a page, or a source with the tag in a comment);
+ * the program ends when the last one closes. What cannot run is one line on standard error and
+ * exit code 1. Java 11 language; ASCII only, as source-file mode reads the file in the default
+ * charset: the Japanese messages are escapes, each with its English meaning above it.
  */
 import java.applet.*;
 import java.awt.*;
 import java.awt.event.*;
 import java.io.*;
-import java.lang.reflect.InvocationTargetException;
 import java.net.*;
 import java.nio.ByteBuffer;
 import java.nio.charset.*;
@@ -25,6 +18,8 @@ import java.nio.file.*;
 import java.util.*;
 import java.util.List;
 import java.util.concurrent.atomic.AtomicInteger;
+import java.util.regex.Matcher;
+import java.util.regex.Pattern;
 
 // The applet API is deprecated for removal: without this, source-file mode would print its
 // warnings before every run.
@@ -64,7 +59,8 @@ class PlumViewer {
             System.err.println(f.getMessage());
             System.exit(1);
         } catch (Throwable t) {
-            System.err.println(String.format(CANNOT_RUN, args.length == 0 ? "" : args[args.length - 1], t));
+            String file = args.length == 0 ? "" : args[args.length - 1];
+            System.err.println(String.format(CANNOT_RUN, file, t));
             System.exit(1);
         }
     }
@@ -118,86 +114,46 @@ class PlumViewer {
         }
     }
 
+    /** An <applet>, </applet> or <param> tag (not <appletviewer>) and the text of its attributes,
+     *  whose quoted values may hold a '>'. */
+    static final Pattern TAG = Pattern.compile(
+        "<(/?applet|param)(?![\\w-])((?:[^>\"']|\"[^\"]*\"|'[^']*')*)", Pattern.CASE_INSENSITIVE);
+    /** One attribute: its name, then its value quoted with " or ' or not quoted, if it has one. */
+    static final Pattern ATTRIBUTE = Pattern.compile(
+        "([^\\s=]+)(?:\\s*=\\s*(\"[^\"]*\"|'[^']*'|\\S*))?");
+
     /**
      * Every <applet> tag of the text, in order, as its attributes and then its <param> tags'
-     * names and values (param names that an attribute already has are left out). Names are in
-     * lower case, as getParameter looks them up; values are as written, quoted with " or ' or
-     * not quoted. A tag starts at "<applet", "<param" or "</applet" in any case, wherever it is:
-     * a page's markup or a source's comment.
+     * names and values (a param named as an attribute is left out). Names are in lower case, as
+     * getParameter looks them up. A tag counts wherever it is: in a page's markup or in a
+     * source's comment.
      */
     static List<Map<String, String>> readTags(String text) {
         List<Map<String, String>> tags = new ArrayList<>();
         Map<String, String> applet = null;
-        int at = text.indexOf('<');
-        while (at >= 0) {
-            int end = at + 1;
-            while (end < text.length() && (Character.isLetter(text.charAt(end)) || text.charAt(end) == '/')) {
-                end++;
-            }
-            String name = text.substring(at + 1, end).toLowerCase(Locale.ROOT);
-            boolean known = name.equals("applet") || name.equals("param") || name.equals("/applet");
-            if (known && (end == text.length() || !Character.isLetterOrDigit(text.charAt(end)))) {
-                Map<String, String> attributes = new LinkedHashMap<>();
-                end = readAttributes(text, end, attributes);
-                if (name.equals("applet")) {
-                    applet = attributes;
-                    tags.add(applet);
-                } else if (name.equals("/applet")) {
-                    applet = null;
-                } else if (applet != null && attributes.containsKey("name")) {
-                    String value = attributes.getOrDefault("value", "");
-                    applet.putIfAbsent(attributes.get("name").toLowerCase(Locale.ROOT), value);
+        Matcher tag = TAG.matcher(text);
+        while (tag.find()) {
+            Map<String, String> attributes = new LinkedHashMap<>();
+            Matcher attribute = ATTRIBUTE.matcher(tag.group(2));
+            while (attribute.find()) {
+                String value = attribute.group(2) == null ? "" : attribute.group(2);
+                if (value.matches("(?s)([\"']).*\\1")) {
+                    value = value.substring(1, value.length() - 1);
                 }
+                attributes.putIfAbsent(attribute.group(1).toLowerCase(Locale.ROOT), value);
             }
-            at = text.indexOf('<', end);
+            String name = tag.group(1).toLowerCase(Locale.ROOT);
+            if (name.equals("applet")) {
+                applet = attributes;
+                tags.add(applet);
+            } else if (name.equals("/applet")) {
+                applet = null;
+            } else if (applet != null && attributes.containsKey("name")) {
+                String key = attributes.get("name").toLowerCase(Locale.ROOT);
+                applet.putIfAbsent(key, attributes.getOrDefault("value", ""));
+            }
         }
         return tags;
-    }
-
-    /** Reads name=value pairs into attributes up to the tag's '>'; returns where it stopped. */
-    static int readAttributes(String text, int at, Map<String, String> attributes) {
-        while (true) {
-            at = skipSpace(text, at);
-            if (at >= text.length() || text.charAt(at) == '>') {
-                return at;
-            }
-            int end = at;
-            while (end < text.length() && !isEndOfName(text.charAt(end))) {
-                end++;
-            }
-            String name = text.substring(at, Math.max(end, at + 1)).toLowerCase(Locale.ROOT);
-            at = skipSpace(text, Math.max(end, at + 1));
-            String value = "";
-            if (at < text.length() && text.charAt(at) == '=') {
-                at = skipSpace(text, at + 1);
-                char quote = at < text.length() ? text.charAt(at) : ' ';
-                if (quote == '"' || quote == '\'') {
-                    end = text.indexOf(quote, at + 1);
-                    end = end < 0 ? text.length() : end;
-                    value = text.substring(at + 1, end);
-                    at = Math.min(end + 1, text.length());
-                } else {
-                    end = at;
-                    while (end < text.length() && !Character.isWhitespace(text.charAt(end)) && text.charAt(end) != '>') {
-                        end++;
-                    }
-                    value = text.substring(at, end);
-                    at = end;
-                }
-            }
-            attributes.putIfAbsent(name, value);
-        }
-    }
-
-    static boolean isEndOfName(char c) {
-        return Character.isWhitespace(c) || c == '=' || c == '>';
-    }
-
-    static int skipSpace(String text, int at) {
-        while (at < text.length() && Character.isWhitespace(text.charAt(at))) {
-            at++;
-        }
-        return at;
     }
 
     /**
@@ -210,7 +166,8 @@ class PlumViewer {
         String[] parts = internalName.split("/");
         Path root = folder;
         for (int i = parts.length - 2; i >= 0; i--) {
-            if (root == null || root.getFileName() == null || !root.getFileName().toString().equalsIgnoreCase(parts[i])) {
+            Path last = root == null ? null : root.getFileName();
+            if (last == null || !last.toString().equalsIgnoreCase(parts[i])) {
                 return null;
             }
             root = root.getParent();
@@ -218,13 +175,19 @@ class PlumViewer {
         return root;
     }
 
+    /** The size of each kind of constant pool entry after its kind (a class file's format);
+     *  0 for a kind that does not exist. Kind 1, text, gives its size. */
+    static final int[] ENTRY_SIZES = {0, 0, 0, 4, 4, 8, 8, 2, 2, 4, 4, 4, 4, 0, 0, 3, 2, 4, 4, 2,
+        2};
+
     /** The class a class file declares (its this_class, "app_b/HelloApplet/HelloApplet"), or
      *  null when there is no class file there or it cannot be read as one. */
     static String declaredName(Path classFile) {
         if (!Files.isRegularFile(classFile)) {
             return null;
         }
-        try (DataInputStream in = new DataInputStream(new BufferedInputStream(Files.newInputStream(classFile)))) {
+        try (DataInputStream in =
+                 new DataInputStream(new BufferedInputStream(Files.newInputStream(classFile)))) {
             if (in.readInt() != 0xCAFEBABE) {
                 return null;
             }
@@ -234,20 +197,14 @@ class PlumViewer {
             int[] classNames = new int[count];  // a class entry's index of its name
             for (int i = 1; i < count; i++) {
                 int kind = in.readUnsignedByte();
+                int size = kind < ENTRY_SIZES.length ? ENTRY_SIZES[kind] : 0;
                 if (kind == 1) {
                     texts[i] = in.readUTF();
                 } else if (kind == 7) {
                     classNames[i] = in.readUnsignedShort();
-                } else if (kind == 5 || kind == 6) {  // a long or double takes two entries
-                    in.readLong();
-                    i++;
-                } else if (kind == 8 || kind == 16 || kind == 19 || kind == 20) {
-                    in.readUnsignedShort();
-                } else if (kind == 15) {
-                    in.readUnsignedByte();
-                    in.readUnsignedShort();
-                } else if (kind == 3 || kind == 4 || (kind >= 9 && kind <= 12) || kind == 17 || kind == 18) {
-                    in.readInt();
+                } else if (size > 0) {
+                    in.readFully(new byte[size]);
+                    i += size == 8 ? 1 : 0;  // a long or a double takes two entries
                 } else {
                     return null;
                 }
@@ -268,7 +225,8 @@ class PlumViewer {
 
     /** One applet of the page in its window: its stub and its view of the page. */
     static final class Viewer implements AppletStub, AppletContext {
-        static final Map<String, InputStream> streams = Collections.synchronizedMap(new HashMap<>());
+        static final Map<String, InputStream> streams =
+            Collections.synchronizedMap(new HashMap<>());
 
         final Map<String, String> tag;
         final List<Viewer> page;
@@ -290,12 +248,14 @@ class PlumViewer {
             codeBase = new URL(folderUri.endsWith("/") ? folderUri : folderUri + "/");
             // A class in a package loads from the package's root by its full name, as the
             // launcher runs it: the page beside the class names only HelloApplet.class.
-            String code = tag.get("code").trim().replaceFirst("(?i)\\.class$", "").replace('/', '.');
+            String code = tag.get("code").trim().replaceFirst("(?i)\\.class$", "");
+            code = code.replace('/', '.');
+            Path classFile = base.resolve(code.replace('.', '/') + ".class");
+            String declared = declaredName(classFile);
             Path root = base;
-            String declared = declaredName(base.resolve(code.replace('.', '/') + ".class"));
-            Path declaredRoot = declared == null ? null : packageRoot(base.resolve(code.replace('.', '/')).getParent(), declared);
-            if (declaredRoot != null) {
-                root = declaredRoot;
+            Path packages = declared == null ? null : packageRoot(classFile.getParent(), declared);
+            if (packages != null) {
+                root = packages;
                 code = declared.replace('/', '.');
             }
             List<URL> path = new ArrayList<>();
@@ -306,7 +266,8 @@ class PlumViewer {
                 }
             }
             // Only the JDK's classes and the applet's own: not the folder java runs in.
-            ClassLoader loader = new URLClassLoader(path.toArray(new URL[0]), ClassLoader.getPlatformClassLoader());
+            ClassLoader loader =
+                new URLClassLoader(path.toArray(new URL[0]), ClassLoader.getPlatformClassLoader());
             Class<?> type;
             try {
                 type = Class.forName(code, false, loader);
@@ -319,10 +280,9 @@ class PlumViewer {
             name = type.getSimpleName();
             try {
                 applet = (Applet) type.getDeclaredConstructor().newInstance();
-            } catch (InvocationTargetException e) {
-                throw new Failure(CANNOT_CREATE, name, thrown(e.getCause()));
-            } catch (ReflectiveOperationException | LinkageError e) {
-                throw new Failure(CANNOT_CREATE, name, thrown(e));
+            } catch (ReflectiveOperationException | LinkageError e) {  // the constructor's own
+                Throwable cause = e.getCause() == null ? e : e.getCause();
+                throw new Failure(CANNOT_CREATE, name, thrown(cause));
             }
             int width = size(tag.get("width"));
             int height = size(tag.get("height"));
@@ -379,7 +339,9 @@ class PlumViewer {
         @Override public boolean isActive() { return active; }
         @Override public URL getDocumentBase() { return document; }
         @Override public URL getCodeBase() { return codeBase; }
-        @Override public String getParameter(String key) { return tag.get(key.toLowerCase(Locale.ROOT)); }
+        @Override public String getParameter(String key) {
+            return tag.get(key.toLowerCase(Locale.ROOT));
+        }
         @Override public AppletContext getAppletContext() { return this; }
 
         @Override
@@ -389,7 +351,9 @@ class PlumViewer {
         }
 
         @Override public AudioClip getAudioClip(URL url) { return Applet.newAudioClip(url); }
-        @Override public Image getImage(URL url) { return Toolkit.getDefaultToolkit().getImage(url); }
+        @Override public Image getImage(URL url) {
+            return Toolkit.getDefaultToolkit().getImage(url);
+        }
 
         @Override
         public Applet getApplet(String appletName) {
@@ -414,7 +378,7 @@ class PlumViewer {
         @Override public void showDocument(URL url) { }
         @Override public void showDocument(URL url, String target) { }
         @Override public void showStatus(String text) { status.setText(text); }
-        @Override public void setStream(String key, InputStream stream) { streams.put(key, stream); }
+        @Override public void setStream(String key, InputStream in) { streams.put(key, in); }
         @Override public InputStream getStream(String key) { return streams.get(key); }
 
         @Override
@@ -423,10 +387,11 @@ class PlumViewer {
         }
     }
 
-    /** An exception and where the applet's own code threw it. */
+    /** An exception and where the applet's own code threw it (the first frame outside the JDK
+     *  and this viewer). */
     static String thrown(Throwable t) {
         for (StackTraceElement e : t.getStackTrace()) {
-            if (e.getModuleName() == null) {
+            if (e.getModuleName() == null && !e.getClassName().startsWith("PlumViewer")) {
                 return t + " (" + e + ")";
             }
         }
