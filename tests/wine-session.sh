@@ -45,22 +45,18 @@ mkdir -p "$input/bin"
 printf '#!/bin/sh\nexec "%s" "$@" <"%s/input.txt"\n' "$(readlink -f "$(command -v java)")" "$input" \
   >"$input/bin/java.exe"
 chmod +x "$input/bin/java.exe"
-# The applet viewer's java, a JDK 17 by its release file: a Linux java cannot open a Windows path,
-# so each argument that is one (C:\..., any drive) goes as the Linux path its drive maps to; as
-# Wine's cmd.exe does not wait for a Linux program, bin/exit_code.txt gets java's exit code at its end.
+# The applet viewer's java, a JDK 17 by its release file. A Linux java cannot open a Windows path:
+# each argument that is one (C:\..., any drive) goes as its Linux path. Wine's cmd.exe does not wait
+# for a Linux program, so bin/exit_code.txt gets java's exit code when it ends.
 bridge="$build/test_tools/jdk bridge"
 mkdir -p "$bridge/bin"
 echo 'JAVA_VERSION="17.0.15"' >"$bridge/release"
-{ printf '#!/bin/sh\nprefix="%s" java="%s" bin="%s"\n' "$WINEPREFIX" \
-    "$(readlink -f "$(command -v java)")" "$bridge/bin"
+{ printf '#!/bin/sh\nexport WINEPREFIX="%s"\nwinepath="%s" java="%s" bin="%s"\n' "$WINEPREFIX" \
+    "$(command -v winepath)" "$(readlink -f "$(command -v java)")" "$bridge/bin"
   cat <<'EOF'
 rm -f "$bin/exit_code.txt"
 for a; do
-  case $a in
-    [A-Za-z]:\\*)
-      drive=$(readlink -f "$prefix/dosdevices/$(printf %s "$a" | cut -c1 | tr A-Z a-z):")
-      a=${drive%/}/$(printf %s "${a#???}" | tr '\\' /) ;;
-  esac
+  case $a in [A-Za-z]:\\*) a=$("$winepath" -u "$a") ;; esac
   shift
   set -- "$@" "$a"
 done
