@@ -45,6 +45,26 @@ mkdir -p "$input/bin"
 printf '#!/bin/sh\nexec "%s" "$@" <"%s/input.txt"\n' "$(readlink -f "$(command -v java)")" "$input" \
   >"$input/bin/java.exe"
 chmod +x "$input/bin/java.exe"
+# The applet viewer's java, a JDK 17 by its release file. A Linux java cannot open a Windows path:
+# each argument that is one (C:\..., any drive) goes as its Linux path. Wine's cmd.exe does not wait
+# for a Linux program, so bin/exit_code.txt gets java's exit code when it ends.
+bridge="$build/test_tools/jdk bridge"
+mkdir -p "$bridge/bin"
+echo 'JAVA_VERSION="17.0.15"' >"$bridge/release"
+{ printf '#!/bin/sh\nexport WINEPREFIX="%s"\nwinepath="%s" java="%s" bin="%s"\n' "$WINEPREFIX" \
+    "$(command -v winepath)" "$(readlink -f "$(command -v java)")" "$bridge/bin"
+  cat <<'EOF'
+rm -f "$bin/exit_code.txt"
+for a; do
+  case $a in [A-Za-z]:\\*) a=$("$winepath" -u "$a") ;; esac
+  shift
+  set -- "$@" "$a"
+done
+"$java" "$@"
+echo $? >"$bin/exit_code.txt"
+EOF
+} >"$bridge/bin/java.exe"
+chmod +x "$bridge/bin/java.exe"
 export PLUM_TEST_TOOLS="Z:${build//\//\\}\\test_tools"
 [ "$dpi" = 0 ] || base=$WINEPREFIX
 [ "$dpi" = 0 ] || export WINEPREFIX=$build/wineprefix-dpi$dpi PLUM_TEST_DPI=$dpi
