@@ -16,14 +16,6 @@ std::string ReadDropped(const std::wstring& path) { return ReadFileStart(path, 4
 
 }  // namespace
 
-std::wstring SlotScriptName(int slot) {
-  return L"plum_dock" + DecimalText(static_cast<unsigned long>(slot)) + L".bat";
-}
-
-std::wstring SlotScriptPath(const std::wstring& appFolder, int slot) {
-  return appFolder + SlotScriptName(slot);
-}
-
 ScriptText ScriptForDrop(int slot, const std::wstring& droppedPath, const std::wstring& toolCommand,
                          const SystemAnswers& system) {
   DroppedPath dropped;
