@@ -14,6 +14,7 @@ TEST(AppFolder, IsTheExecutablesFolderInItsPlainFormWithItsBackslash) {
       {L"C:\\プラム\\plum_dock.exe", L"C:\\プラム\\"},
       {L"\\\\?\\C:\\プラム\\plum_dock.exe", L"C:\\プラム\\"},
       {L"\\\\?\\UNC\\plum\\share\\app\\plum_dock.exe", L"\\\\plum\\share\\app\\"},
+      {L"UNC\\plum\\share\\app\\plum_dock.exe", L"\\\\plum\\share\\app\\"},  // Wine's form
       {L"\\\\plum\\share\\plum_dock.exe", L"\\\\plum\\share\\"},
       {L"D:\\plum_dock.exe", L"D:\\"}};
   for (const auto& [path, folder] : forms) EXPECT_EQ(plum::AppFolderOf(path), folder);

@@ -19,6 +19,9 @@ std::wstring ExecutablePath() {
 }
 
 std::wstring PlainPath(std::wstring path) {
+  // Wine gives a program started from a share its path as "UNC\server\...",
+  // the extended form without its "\\?\".
+  if (path.rfind(L"UNC\\", 0) == 0) path.insert(0, L"\\\\?\\");
   if (path.rfind(L"\\\\?\\UNC\\", 0) == 0) return path.replace(0, 8, L"\\\\");
   if (path.rfind(L"\\\\?\\", 0) == 0 && path.size() > 5 && path[5] == L':') return path.erase(0, 4);
   return path;

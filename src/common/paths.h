@@ -12,8 +12,9 @@ namespace plum {
 // The executable's path as the system gives it (possibly in a \\?\ form).
 std::wstring ExecutablePath();
 
-// `path` without the \\?\ prefix of the extended form: \\?\UNC\server\share
-// becomes \\server\share and \\?\C:\ becomes C:\; any other path is as given.
+// `path` without the prefix of the extended form: "\\?\UNC\server\share"
+// (or "UNC\server\share", as Wine gives it) becomes "\\server\share" and
+// "\\?\C:\" becomes "C:\"; any other path is as given.
 std::wstring PlainPath(std::wstring path);
 
 // The environment variable `name`, or empty when it is not set.

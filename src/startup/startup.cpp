@@ -35,7 +35,8 @@ bool KeepsFilesIn(const std::wstring& folder) {
 // system has no such folder for the user.
 std::wstring UserDataFolder() {
   wchar_t* known = nullptr;
-  const HRESULT found = SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &known);
+  const HRESULT found =
+      SHGetKnownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_CREATE, nullptr, &known);
   const TaskText owned(known);
   if (FAILED(found) || !known) return {};
   const std::wstring folder = std::wstring(known) + L"\\PLUM_DOCK\\";
