@@ -259,7 +259,8 @@ TEST_F(DockTest, ReadOnlyAndSharedAppFoldersKeepEachUsersFilesInTheirOwnFolder) 
   const fs::path locked = fs::path(_wgetenv(L"PLUM_TEST_TOOLS")).parent_path() / L"drive_d" / L"ro";
   fs::remove_all(mine);
   fs::create_directories(locked);
-  WriteFile(locked / L"plum_dock.ini", Sjis(L"[PATH]\r\nINDEX_COMPILE=" + kit.wstring() + L"\r\n"));
+  WriteFile(locked / L"plum_dock.ini",
+            "[PATH]\r\nINDEX_APP=" + Sjis(kit) + "\r\nINDEX_COMPILE=" + Sjis(kit) + "\r\n");
   CopyFileW((Here() / L"../src/plum_dock.exe").c_str(), (locked / L"plum_dock.exe").c_str(), FALSE);
   const Immutable immutable(locked);
   const fs::path hello = Source(L"Hello.java");
@@ -278,14 +279,17 @@ TEST_F(DockTest, ReadOnlyAndSharedAppFoldersKeepEachUsersFilesInTheirOwnFolder) 
   EXPECT_TRUE(fs::exists(mine / L"plum_dock2.bat"));
   EXPECT_FALSE(fs::exists(mine / L"plum_dock.ini"));  // nothing written at start-up
   {
-    Dock dock(locked);  // OK saves to the user's file, which rules after a restart
+    Dock dock(locked);  // OK saves to the user's file
     dock.Keys(L"F10 Down Return");
     HWND dialog = dock.Window(L"設定");
     SetDlgItemTextW(dialog, IDC_SET_PATH0 + 1, L"javac");
     Click(GetDlgItem(dialog, IDC_SET_OK));
     EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(dialog); }));
   }
-  EXPECT_NE(ReadFile(mine / L"plum_dock.ini").find("INDEX_APP=javac\r\n"), std::string::npos);
+  // The default, the user's value, the administrator's: the user's file then rules.
+  EXPECT_EQ(ReadFile(mine / L"plum_dock.ini"),
+            "[PATH]\r\nINDEX_APPLET=appletviewer\r\nINDEX_APP=javac\r\nINDEX_COMPILE=" + Sjis(kit) +
+                "\r\n[CHECK]\r\nTOP=1\r\n");
   EXPECT_EQ(run(locked, 1, hello).program, L"javac.exe");
   EXPECT_EQ(run(locked, 2, L"").program, L"kitc.exe");  // the stored script
 

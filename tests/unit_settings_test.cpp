@@ -21,17 +21,6 @@ TEST_F(Settings, DefaultsFillOnlyWhatReadsEmpty) {
   EXPECT_EQ(plum::ReadSettingOrDefault(L"CHECK", L"TOP", ini, L"1").value, L"1");
   EXPECT_EQ(ReadFile(ini),
             "[PATH]\r\nINDEX_APP=java\r\nINDEX_COMPILE=jikes -g\r\n[CHECK]\r\nTOP=1\r\n");
-  // A user's own file over an administrator's, then the default; neither is written.
-  const fs::path user = folder.dir / L"user.ini", admin = folder.dir / L"admin.ini";
-  const std::string mine = "[PATH]\r\nINDEX_APP=\r\nINDEX_APPLET=mine\r\n",
-                    theirs = "[PATH]\r\nINDEX_APP=C:\\jdk\\java\r\nINDEX_APPLET=theirs\r\n";
-  WriteFile(user, mine);
-  WriteFile(admin, theirs);
-  const std::pair<const wchar_t*, const wchar_t*> layered[] = {
-      {L"INDEX_APPLET", L"mine"}, {L"INDEX_APP", L"C:\\jdk\\java"}, {L"INDEX_COMPILE", L"javac"}};
-  for (const auto& [key, value] : layered)
-    EXPECT_EQ(plum::ReadStartSetting(L"PATH", key, user, admin, L"javac").value, value);
-  EXPECT_EQ(ReadFile(user) + ReadFile(admin), mine + theirs);
 }
 
 TEST_F(Settings, ValuesRoundTripAsShiftJisAndLongOnesAreCut) {

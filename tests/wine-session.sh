@@ -67,9 +67,7 @@ fi
 # on. A DPI session is the test itself, so a time-out's kill ends it; its server goes 5 s after.
 if [ "$dpi" != 0 ]; then wineserver -p5; else wineserver -p; fi </dev/null >/dev/null 2>&1
 wine cmd /c exit </dev/null >/dev/null 2>&1
-# JDKs a test registered and could not remove (ended at its time-out), and the user's application
-# data where a test moved it.
-if [ "$dpi" = 0 ]; then
+if [ "$dpi" = 0 ]; then  # JDKs a test registered, application data it moved (at its time-out)
   {
     for view in '' 'WOW6432Node\'; do
       for key in 'JavaSoft\JDK' 'JavaSoft\Java Development Kit' 'Eclipse Adoptium' 'Microsoft\JDK' \
