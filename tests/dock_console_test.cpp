@@ -131,3 +131,113 @@ TEST_F(DockTest, ARerunCompilesTheSourceAsItIsNow) {
 }
 
 }  // namespace
+
+// What an applet in the dock's viewer draws: the hex colour of its window's pixel `x`, `y`.
+std::string Pixel(const std::wstring& window, int x, int y) {
+  std::string hex;
+  const std::wstring at = L"%[hex:p{" + std::to_wstring(x) + L"," + std::to_wstring(y) + L"}]";
+  Linux({L"import", L"-window", window, L"-format", at, L"info:"}, &hex);
+  return hex;
+}
+
+// With no appletviewer anywhere and an old Java 8 first on the PATH, slot 0 runs an applet page
+// and a source carrying its tag in the dock's own viewer on the installed JDK, 17 and then one of
+// 18 or later (its default emulated): a window of the page's size titled with the class, showing
+// what the applet draws with its param, its thread and a drag; closed as a window manager closes
+// it, the applet stops and is destroyed and the viewer ends with 0.
+TEST_F(DockTest, AppletsRunInTheDocksOwnViewer) {
+  fs::remove(jdk / L"appletviewer.exe");
+  const fs::path tools = _wgetenv(L"PLUM_TEST_TOOLS"), bridge = tools / L"jdk bridge";
+  const fs::path ended = bridge / L"bin" / L"exit_code.txt", pkg = src / L"app_b" / L"HelloApplet";
+  fs::create_directories(pkg);
+  WriteFile(pkg / L"HelloApplet.java", R"(package app_b.HelloApplet;
+public class HelloApplet extends java.applet.Applet implements Runnable {
+  int radius;
+  java.awt.Point dragged;
+  void log(String line) {
+    try {
+      java.nio.file.Files.writeString(java.nio.file.Path.of("applet.log"), line + "\n",
+          java.nio.file.StandardOpenOption.CREATE, java.nio.file.StandardOpenOption.APPEND);
+    } catch (Exception e) {
+    }
+  }
+  public void init() {
+    radius = Integer.parseInt(getParameter("radius"));
+    log("init " + radius);
+    addMouseMotionListener(new java.awt.event.MouseMotionAdapter() {
+      public void mouseDragged(java.awt.event.MouseEvent e) {
+        dragged = e.getPoint();
+        repaint();
+      }
+    });
+  }
+  public void start() { new Thread(this).start(); }
+  public void run() { log("start"); }
+  public void stop() { log("stop"); }
+  public void destroy() { log("destroy"); }
+  public void paint(java.awt.Graphics g) {
+    g.setColor(java.awt.Color.RED);
+    g.fillOval(150 - radius, 100 - radius, 2 * radius, 2 * radius);
+    if (dragged != null) g.fillRect(dragged.x - 5, dragged.y - 5, 10, 10);
+  }
+})");
+  WriteFile(pkg / L"HelloApplet_Applet.html",
+            "<applet code=\"HelloApplet.class\" width=\"300\" height=\"200\">\n"
+            "<PARAM NAME=radius value=\"60\"></applet>\n");
+  WriteFile(
+      src / L"Hello.java",
+      "// <applet code=Hello width=120 height=80></applet>\n"
+      "public class Hello extends java.applet.Applet {\n  public void paint(java.awt.Graphics "
+      "g) { g.setColor(java.awt.Color.BLUE); g.fillRect(0, 0, 120, 80); }\n}\n");
+  SetCurrentDirectoryW(src.c_str());  // a Linux javac takes relative paths
+  const Process javac = Spawn(Line({tools / L"jdk 17" / L"bin" / L"javac.exe", L"Hello.java",
+                                    L"app_b/HelloApplet/HelloApplet.java"}));
+  SetCurrentDirectoryW(Here().c_str());
+  ASSERT_TRUE(WaitFor([&] { return fs::exists(pkg / L"HelloApplet.class"); }, 60000));
+  Sleep(500);
+  const auto open = [&](const Dock& dock, const fs::path& file, const std::wstring& title) {
+    std::string id;
+    dock.Drop(0, {file});
+    WaitFor(
+        [&] {
+          return Linux({L"xdotool", L"search", L"--onlyvisible", L"--name", L"^" + title + L"$"},
+                       &id);
+        },
+        60000);
+    return std::wstring(id.begin(), id.end() - (id.empty() ? 0 : 1));
+  };
+  const auto close = [&](const std::wstring& window) {  // and the viewer's exit code
+    fs::remove(ended);
+    Linux({L"/usr/bin/python3", L"" PLUM_TESTS_DIR L"/close_window.py", window});
+    WaitFor([&] { return fs::exists(ended) && fs::file_size(ended); }, 15000);
+    return ReadFile(ended);
+  };
+  const Registered jdk17(
+      {KEY_WOW64_64KEY, L"SOFTWARE\\JavaSoft\\JDK", L"17.0.99", L"", L"JavaHome"}, bridge);
+  {
+    Dock dock(app.dir, "[CHECK]\r\nTOP=0\r\n");
+    const std::wstring page =
+        open(dock, pkg / L"HelloApplet_Applet.html", L"Applet Viewer: HelloApplet");
+    ASSERT_FALSE(page.empty()) << Screen();
+    std::string size;
+    Linux({L"xdotool", L"getwindowgeometry", L"--shell", page}, &size);
+    EXPECT_NE(size.find("WIDTH=300\n"), std::string::npos) << size;
+    EXPECT_GE(std::stoi(size.substr(size.find("HEIGHT=") + 7)), 200) << size;
+    EXPECT_TRUE(WaitFor([&] { return Pixel(page, 205, 100) == "FFFF00000000"; })) << "radius 60";
+    Xdo({L"mousemove", L"--window", page, L"40", L"150", L"mousedown", L"1", L"mousemove",
+         L"--window", page, L"50", L"160", L"sleep", L"0.2", L"mouseup", L"1"});
+    EXPECT_TRUE(WaitFor([&] { return Pixel(page, 50, 160) == "FFFF00000000"; })) << "dragged";
+    EXPECT_EQ(close(page), "0\n");
+    EXPECT_EQ(ReadFile(pkg / L"applet.log"), "init 60\nstart\nstop\ndestroy\n");
+    EXPECT_FALSE(Linux({L"xdotool", L"search", L"--name", L"^Applet Viewer"}));
+  }
+  SetEnvironmentVariableW(L"JAVA_TOOL_OPTIONS", L"-Dfile.encoding=UTF-8");
+  const Registered jdk25({KEY_WOW64_64KEY, L"SOFTWARE\\JavaSoft\\JDK", L"25", L"", L"JavaHome"},
+                         bridge);
+  Dock dock(app.dir, "[CHECK]\r\nTOP=0\r\n");
+  SetEnvironmentVariableW(L"JAVA_TOOL_OPTIONS", nullptr);
+  const std::wstring source = open(dock, src / L"Hello.java", L"Applet Viewer: Hello");
+  ASSERT_FALSE(source.empty()) << Screen();
+  EXPECT_TRUE(WaitFor([&] { return Pixel(source, 60, 40) == "00000000FFFF"; }));
+  EXPECT_EQ(close(source), "0\n");
+}

@@ -168,14 +168,21 @@ std::vector<ToolRun> WaitRuns(const fs::path& log, size_t count, DWORD ms) {
 }
 
 // sh leaves xdotool's status in a file.
-bool Linux(const std::vector<std::wstring>& args) {
+bool Linux(const std::vector<std::wstring>& args, std::string* output) {
   const fs::path tools = _wgetenv(L"PLUM_TEST_TOOLS"), status = tools / L"linux.status";
+  const fs::path out = tools / L"linux.out";
   DeleteFileW(status.c_str());
-  std::vector<std::wstring> line = {
-      tools / L"sh.exe", L"-c", L"s=$1; shift; \"$@\"; echo $? >\"$s\"", L"sh", OnLinux(status)};
+  std::vector<std::wstring> line = {tools / L"sh.exe",
+                                    L"-c",
+                                    L"s=$1; o=$2; shift 2; \"$@\" >\"$o\"; echo $? >\"$s\"",
+                                    L"sh",
+                                    OnLinux(status),
+                                    OnLinux(out)};
   line.insert(line.end(), args.begin(), args.end());
   CloseHandle(Spawn(Line(line)).release());  // a Linux program: Wine does not wait for it
-  return WaitFor([&] { return ReadFile(status).size() > 1; }, 15000) && ReadFile(status)[0] == '0';
+  const bool ended = WaitFor([&] { return ReadFile(status).size() > 1; }, 15000);
+  if (output) *output = ReadFile(out);
+  return ended && ReadFile(status)[0] == '0';
 }
 
 bool Xdo(std::vector<std::wstring> args) {

@@ -51,8 +51,9 @@ std::vector<ToolRun> WaitRuns(const fs::path& log, size_t count, DWORD ms = 1500
 
 // A path on Z: (the Linux root folder) as Linux names it.
 inline std::wstring OnLinux(const fs::path& z) { return z.generic_wstring().substr(2); }
-bool Linux(const std::vector<std::wstring>& args);  // a Linux program; false when it failed
-bool Xdo(std::vector<std::wstring> args);           // xdotool; false when it failed
+// A Linux program, and what it wrote to its standard output; false when it failed.
+bool Linux(const std::vector<std::wstring>& args, std::string* output = nullptr);
+bool Xdo(std::vector<std::wstring> args);  // xdotool; false when it failed
 // A folder on Z: in which not even root can create or remove a file while this lives (chattr +i).
 struct Immutable {
   explicit Immutable(fs::path dir);
