@@ -189,6 +189,29 @@ TEST(ScriptText, EachKindOfDrop) {
   for (const auto& [drop, lines] : drops) EXPECT_EQ(Compose(drop), lines) << Utf8(drop.dropped);
 }
 
+// Whether the main the launcher runs reads its parameter, its code walked instruction by
+// instruction: bytes inside operands and switch padding are no loads; a damaged file reads none.
+TEST(ScriptText, AClassWhoseMainReadsItsArguments) {
+  using namespace std::string_literals;
+  const std::string asking = ClassFile("A", 61, "", "\x2A\xBE\x57\xB1");  // args.length
+  const std::string switches = "\x03\xAA\x2A\x2A\0\0\0\x2A\0\0\0\0\0\0\0\0\0\0\0\x2A"s +
+                               "\x03\0\xAB\x2A\0\0\0\x2A\0\0\0\x01\0\0\0\x2A\0\0\0\x2A\x2A\xB1"s;
+  const std::pair<std::string, bool> classes[] = {
+      {asking, true},
+      {ClassFile("A", 61, "A.java", "\x2A\xB8\0\x01\xB1"s), true},  // foo(args)
+      {ClassFile("A", 61, "", "\x2B\xBE\x57\xB1", false), true},    // an instance main's
+      {ClassFile("A", 61, "", "\x2A\x57\xB1", false), false},       // `this` only
+      {ClassFile("A", 61, "", "\xB1"), false},
+      {ClassFile("A", 61, "", "\xC4\x19\0\0\xB1"s), true},  // wide aload 0
+      {ClassFile("A", 61, "", "\x10\x2A\x57\x11\x2A\x2B\x57\xB1"), false},
+      {ClassFile("A", 61, "", switches), true},  // an aload_0 after the two switches
+      {std::string(asking).replace(asking.size() - 11, 1, "\x40"), false},  // code past its end
+      {std::string(asking).replace(asking.size() - 33, 1, "\x02"), false},  // "two methods"
+  };
+  for (const auto& row : classes)
+    EXPECT_EQ(plum::ReadClassFile(row.first).readsArguments, row.second) << &row - classes;
+}
+
 TEST(ScriptText, RefusalsNameWhatStopsThem) {
   const std::wstring tooLong = L"C:\\" + std::wstring(256, L'x') + L"\\A.java";
   const std::pair<Drop, const wchar_t*> refusals[] = {
