@@ -50,13 +50,14 @@ TEST(Jdk, TheJavaOfAProgramAndJdksOfAtLeastAJava) {
   const Registered older({k64, key, L"1.8", L"", L"JavaHome"}, jdk8);
   const Registered newer({k32, key, L"21", L"", L"JavaHome"}, jdk21);
   SetEnvironmentVariableW(L"JAVA_HOME", jdk8.c_str());
-  EXPECT_EQ(plum::FindInstalledJdkProgram(L"java", 0).path, java(jdk8));
-  const plum::JdkProgram found = plum::FindInstalledJdkProgram(L"java", 17);
+  EXPECT_EQ(plum::FindInstalledJdkProgram(L"java", 0, 0).path, java(jdk8));
+  const plum::JdkProgram found = plum::FindInstalledJdkProgram(L"java", 17, 0);
   EXPECT_EQ(found.path, java(jdk21));
   EXPECT_EQ(found.java, 21);
-  EXPECT_EQ(plum::FindInstalledJdkProgram(L"java", 25).path, L"");
+  EXPECT_EQ(plum::FindInstalledJdkProgram(L"java", 25, 0).path, L"");
+  EXPECT_EQ(plum::FindInstalledJdkProgram(L"java", 11, 17).path, L"");  // 8 and 21 both outside
   SetEnvironmentVariableW(L"JAVA_HOME", unknown.c_str());  // an unknown Java is not new enough
-  EXPECT_EQ(plum::FindInstalledJdkProgram(L"java", 17).path, java(jdk21));
+  EXPECT_EQ(plum::FindInstalledJdkProgram(L"java", 17, 0).path, java(jdk21));
   SetEnvironmentVariableW(L"JAVA_HOME", nullptr);
 }
 
@@ -76,17 +77,17 @@ TEST(Jdk, JavaHomeThenRegisteredNewestFirst) {
   for (const Registration& r : rows) {  // each with a trailing backslash, as some write it
     const std::wstring home = r.type == REG_SZ ? jdk17.wstring() : L"%PLUM_JDKS%\\jdk-17";
     const Registered one(r, home + L"\\");
-    EXPECT_EQ(plum::FindInstalledJdkProgram(L"javac", 0).path, javac(jdk17)) << Utf8(r.key);
+    EXPECT_EQ(plum::FindInstalledJdkProgram(L"javac", 0, 0).path, javac(jdk17)) << Utf8(r.key);
   }
   const Registered older({k64, rows[0].key, L"1.8.0_392", L"", L"JavaHome"}, old);
   const Registered newer({k32, rows[1].key, L"17", L"", L"JavaHome"}, jdk17);
   const Registered newest({k64, rows[1].key, L"21", L"", L"JavaHome"}, jre);  // a JRE: no javac
-  EXPECT_EQ(plum::FindInstalledJdkProgram(L"javac", 0).path, javac(jdk17));
-  EXPECT_EQ(plum::FindInstalledJdkProgram(L"appletviewer", 0).path,
+  EXPECT_EQ(plum::FindInstalledJdkProgram(L"javac", 0, 0).path, javac(jdk17));
+  EXPECT_EQ(plum::FindInstalledJdkProgram(L"appletviewer", 0, 0).path,
             (old / L"bin\\appletviewer.exe").wstring());
-  EXPECT_EQ(plum::FindInstalledJdkProgram(L"jshell", 0).path, L"");
+  EXPECT_EQ(plum::FindInstalledJdkProgram(L"jshell", 0, 0).path, L"");
   SetEnvironmentVariableW(L"JAVA_HOME", old.c_str());
-  EXPECT_EQ(plum::FindInstalledJdkProgram(L"javac", 0).path, javac(old));
+  EXPECT_EQ(plum::FindInstalledJdkProgram(L"javac", 0, 0).path, javac(old));
   SetEnvironmentVariableW(L"JAVA_HOME", nullptr);
 }
 

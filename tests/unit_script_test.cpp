@@ -32,6 +32,7 @@ struct Drop {
   int newerJava = 0;
   const wchar_t* source = L"";  // a source beside the class, written before it (< 100) or after
   ULONGLONG sourceWritten = 0;
+  const wchar_t* viewer = L"C:\\d\\plum_viewer.java";
 };
 
 // The script the writer's own planning makes for `d`, as its folder line and
@@ -42,11 +43,15 @@ std::wstring Compose(const Drop& d) {
   std::wstring asked;
   plum::SystemAnswers system;
   system.drop.isFile = [&](const std::wstring& path) { return d.namesFile && path == d.tool; };
+  // No JDK here has an appletviewer, as none of JDK 11 and later has.
   system.drop.onPath = [&](const std::wstring& program) {
-    return *d.found ? L"" : L"C:\\bin\\" + program + L".exe";
+    return *d.found || program == L"appletviewer" ? L"" : L"C:\\bin\\" + program + L".exe";
   };
-  system.drop.installedJdk = [&](const std::wstring& program, int atLeast) -> plum::JdkProgram {
-    if (atLeast) return {d.newerJava >= atLeast ? d.newer : L"", d.newerJava};
+  system.drop.installedJdk = [&](const std::wstring& program, int atLeast,
+                                 int atMost) -> plum::JdkProgram {
+    if (atLeast || atMost)
+      return {plum::JavaInRange(d.newerJava, atLeast, atMost) ? d.newer : L"", d.newerJava};
+    if (program == L"appletviewer") return {};
     return {*d.found ? d.found : L"C:\\jdk\\bin\\" + program + L".exe", 0};
   };
   system.drop.javaVersion = [&](const std::wstring&) {
@@ -66,7 +71,7 @@ std::wstring Compose(const Drop& d) {
     return std::wstring(d.shortForm);
   };
   system.consoleCodePage = system.ansiCodePage = 932;
-  const plum::ScriptText script = plum::ScriptForDrop(d.slot, d.dropped, d.tool, system);
+  const plum::ScriptText script = plum::ScriptForDrop(d.slot, d.dropped, d.tool, d.viewer, system);
   if (!script.ok()) return script.refusal;
   const std::wstring fixed[][2] = {
       {L"cd\\\r\n", L""},
@@ -87,6 +92,7 @@ TEST(ScriptText, EachKindOfDrop) {
   const std::wstring tooLong = L"C:\\" + std::wstring(256, L'x') + L"\\A.java";
   const wchar_t* const jdk21 = L"C:\\jdk-21\\bin\\java.exe";
   const std::wstring tooOld = L"------このクラスの実行には Java ";
+  const std::wstring viewer = L"-Dfile.encoding=MS932 C:\\d\\plum_viewer.java ";
   const std::wstring stale =
       L"------注意: ソースファイルがこのクラスファイルより新しくなっています "
       L"(コンパイルし直してください)------";
@@ -185,6 +191,23 @@ TEST(ScriptText, EachKindOfDrop) {
        L"[read] cd /d \"C:\\w\" | \"C:\\Program Files\\Java\\jdk-21\\bin\\javac.exe\" -g A.java"},
       {{1, L"java", L"C:\\w\\Hello.class", "", L"C:\\jdk\\bin\\java.exe"},
        L"[read java] cd /d \"C:\\w\" | C:\\jdk\\bin\\java.exe -Dfile.encoding=MS932 Hello"},
+      // An appletviewer that no JDK here has: the dock's viewer on a java that runs applets (the
+      // PATH's, an installed one, one of unknown version), or the line when every one is too new.
+      {{0, L"appletviewer", L"C:\\w\\A.html", "", L"", L"", false, 17},
+       L"[java java] cd /d \"C:\\w\" | C:\\bin\\java.exe " + viewer + L"A.html"},
+      {{0, L"appletviewer -encoding UTF-8", L"C:\\w\\A.java", "", L"", L"", false, 26, jdk21, 21},
+       L"[java java] cd /d \"C:\\w\" | C:\\jdk-21\\bin\\java.exe " + viewer +
+           L"-encoding UTF-8 A.java"},
+      {{0, L"appletviewer", L"C:\\w\\A.html", "", L"", L"", false, 26},
+       L"[java java] cd /d \"C:\\w\" |& echo ------アプレットの実行には JDK 25 "
+       L"以前が必要です------ "
+       L"appletviewer A.html"},
+      {{0, L"appletviewer", L"C:\\w\\A.html", "", L"", L"C:\\Users\\JRGEN~1", false, 0, L"", 0, L"",
+        0, L"C:\\Users\\J\u00FCrgen & 100%\\plum_viewer.java"},
+       L"[java java short] cd /d \"C:\\w\" | C:\\bin\\java.exe -Dfile.encoding=MS932 "
+       L"C:\\Users\\JRGEN~1\\plum_viewer.java A.html"},
+      {{0, L"\"C:\\jdk8\\bin\\appletviewer.exe\"", L"C:\\w\\A.html"},
+       L"cd /d \"C:\\w\" | \"C:\\jdk8\\bin\\appletviewer.exe\" A.html"},
   };
   for (const auto& [drop, lines] : drops) EXPECT_EQ(Compose(drop), lines) << Utf8(drop.dropped);
 }
@@ -234,7 +257,7 @@ struct ScriptTest : ::testing::Test {
   void SetUp() override { SetEnvironmentVariableW(L"PLUM_TOOL_LOG", log.c_str()); }
   fs::path Bat(int slot) { return app.dir / plum::SlotScriptName(slot); }
   plum::Outcome Write(int slot, const fs::path& dropped, const std::wstring& tool) {
-    return plum::WriteSlotScript(Bat(slot), slot, dropped, tool);
+    return plum::WriteSlotScript(Bat(slot), slot, dropped, tool, L"");
   }
   int Run(int slot) { return RunWait(L"cmd /c \"\"" + Bat(slot).wstring() + L"\" >nul 2>nul\""); }
 };

@@ -68,6 +68,7 @@ bool MainForm::Create(HINSTANCE instance, SetForm& settings, const std::wstring&
   settings_ = &settings;
   appFolder_ = appFolder;
   for (int slot = 0; slot < kSlotCount; ++slot) scripts_[slot] = SlotScriptPath(appFolder, slot);
+  viewer_ = appFolder + kViewerFileName;
 
   if (!RegisterFormClass(instance, kClassName, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)))
     return false;
@@ -243,14 +244,14 @@ void MainForm::Rerun(int slot) {
     Run(slot, settings_->ToolCommand(slot));
     return;
   }
-  WriteSlotScript(scripts_[slot], slot, last.path, last.tool);
+  WriteSlotScript(scripts_[slot], slot, last.path, last.tool, viewer_);
   Run(slot, last.tool);
 }
 
 void MainForm::HandleDrop(int slot) {
   const std::wstring path = droppedPath_[slot];
   const std::wstring tool = settings_->ToolCommand(slot);
-  if (!ReportIfFailed(hwnd_, WriteSlotScript(scripts_[slot], slot, path, tool))) return;
+  if (!ReportIfFailed(hwnd_, WriteSlotScript(scripts_[slot], slot, path, tool, viewer_))) return;
   lastDrop_[slot] = {path, tool};
   if (!Run(slot, tool)) return;
   if (!tooltip_) return;  // a dock without tool tips

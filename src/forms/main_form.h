@@ -52,6 +52,7 @@ class MainForm final : public FormWindow {
   SetForm* settings_ = nullptr;
   std::wstring appFolder_;
   std::array<std::wstring, kSlotCount> scripts_;  // each slot's script
+  std::wstring viewer_;                           // the applet viewer's file
   Console console_;
   std::wstring activationTitle_;
   std::array<BitmapHandle, kSlotCount> pictures_;

@@ -12,7 +12,8 @@
 #define IDB_RUN0_200 121
 #define IDB_RUN1_200 122
 #define IDB_RUN2_200 123
-#define IDC_GO 201  // the About window's link pointer: "Go!"
+#define IDC_GO 201      // the About window's link pointer: "Go!"
+#define IDR_VIEWER 301  // the applet viewer's Java source, written into the data folder
 
 // Control IDs. The settings dialog's OK and Cancel deliberately avoid IDOK
 // and IDCANCEL: neither is the default or cancel button, so Enter and Esc

@@ -116,12 +116,14 @@ std::wstring ProgramOnPath(const std::wstring& program) {
 // whose bin folder has the program counts (appletviewer only in JDK 8 and
 // earlier); both registry views, as the shipped dock runs 32-bit and most
 // JDKs are 64-bit. With `atLeast`, only a JDK known to be of that Java or
-// later counts: a class compiled by a newer JDK than the PATH's java.
-JdkProgram FindInstalledJdkProgram(const std::wstring& program, int atLeast) {
+// later counts (a class compiled by a newer JDK than the PATH's java), with `atMost` only one
+// of that Java or earlier (the applet viewer's Java, which JDK 26 no longer has).
+JdkProgram FindInstalledJdkProgram(const std::wstring& program, int atLeast, int atMost) {
+  const bool bounded = atLeast || atMost;
   JdkProgram found;
   found.path = ProgramIn(EnvironmentValue(L"JAVA_HOME"), program);
-  if (!found.path.empty() && atLeast) found.java = JavaVersionOfProgram(found.path);
-  if (!found.path.empty() && found.java >= atLeast) return found;
+  if (!found.path.empty() && bounded) found.java = JavaVersionOfProgram(found.path);
+  if (!found.path.empty() && (!bounded || JavaInRange(found.java, atLeast, atMost))) return found;
   found = {};
   // The newest registered JDK that has the program; of two of one version,
   // the first registered.
@@ -131,7 +133,7 @@ JdkProgram FindInstalledJdkProgram(const std::wstring& program, int atLeast) {
       for (const std::wstring& version :
            RegistrySubkeyNames(HKEY_LOCAL_MACHINE, registration.key, view)) {
         if (!found.path.empty() && !NewerJdkVersion(version, newest)) continue;
-        if (JavaVersionFromText(version) < atLeast) continue;
+        if (bounded && !JavaInRange(JavaVersionFromText(version), atLeast, atMost)) continue;
         const std::wstring home = RegistryStringValue(
             HKEY_LOCAL_MACHINE, Concat({registration.key, L"\\", version, registration.below}),
             registration.value, view);
@@ -144,6 +146,10 @@ JdkProgram FindInstalledJdkProgram(const std::wstring& program, int atLeast) {
   }
   found.java = found.path.empty() ? 0 : JavaVersionFromText(newest);
   return found;
+}
+
+bool JavaInRange(int java, int atLeast, int atMost) {
+  return java && java >= atLeast && (!atMost || java <= atMost);
 }
 
 int JavaVersionFromText(const std::wstring& version) {

@@ -17,9 +17,13 @@ struct JdkProgram {
 };
 
 // `program` (a bare name such as L"javac", without extension) in the bin folder of an installed
-// JDK: JAVA_HOME first, then the registered JDKs, newest first; with `atLeast`, only in a JDK
-// known to be of that Java or later. Nothing is read before it is called.
-JdkProgram FindInstalledJdkProgram(const std::wstring& program, int atLeast);
+// JDK: JAVA_HOME first, then the registered JDKs, newest first; with `atLeast` or `atMost` (0:
+// no bound), only in a JDK known to be of a Java in that range. Nothing is read before it is
+// called.
+JdkProgram FindInstalledJdkProgram(const std::wstring& program, int atLeast, int atMost);
+
+// Whether Java `java` (0: unknown) is known to lie between `atLeast` and `atMost` (0: no bound).
+bool JavaInRange(int java, int atLeast, int atMost);
 
 // The Java of a JDK version: "1.8.0_381" is 8, "21.0.2" 21, "zulu-17" 17; 0 for none.
 int JavaVersionFromText(const std::wstring& version);

@@ -82,6 +82,18 @@ std::wstring SourceOf(const ClassFile& file) {
   return self.empty() ? self : self.substr(0, self.find(L'$')) + L".java";
 }
 
+// The java the dock's applet viewer runs on: the PATH's when it is known to
+// run applets, else the newest installed one that does, else one whose
+// version is unknown (the PATH's first); none when every Java here is known
+// not to run them.
+const JdkProgram* AppletJava(const DropFacts& drop) {
+  if (JavaInRange(drop.pathJava.java, kAppletJavaFirst, kAppletJavaLast)) return &drop.pathJava;
+  if (!drop.appletJava.path.empty()) return &drop.appletJava;
+  for (const JdkProgram* java : {&drop.pathJava, &drop.installedJava})
+    if (!java->path.empty() && !java->java) return java;
+  return nullptr;
+}
+
 }  // namespace
 
 std::wstring_view ProgramName(std::wstring_view tool, bool namesFile) {
@@ -111,7 +123,7 @@ DropFacts ResolveDrop(int slot, DroppedPath dropped, const std::wstring& command
     tool.path = system.onPath(bare->program);
     // A bare command that the PATH does not reach: a JDK installed off it.
     if (tool.path.empty()) {
-      const JdkProgram found = system.installedJdk(tool.program, 0);
+      const JdkProgram found = system.installedJdk(tool.program, 0, 0);
       tool.path = found.path;
       tool.java = found.java;
       tool.installed = !tool.path.empty();
@@ -122,40 +134,67 @@ DropFacts ResolveDrop(int slot, DroppedPath dropped, const std::wstring& command
 
   const std::wstring droppedPath = Concat({dropped.folder, L"\\", dropped.name});
   drop.rule = JavaRuleFor(slot, tool.program, dropped.name);
+  if (slot == kAppletSlot && tool.bare && tool.path.empty() &&
+      EqualNoCase(tool.program, L"appletviewer"))
+    drop.rule = JavaRule::kAppletViewer;
   if (RunsJavaCode(drop.rule) || drop.rule == JavaRule::kCompilerSource)
     drop.contents = system.contents(droppedPath);
   if (RunsJavaCode(drop.rule) && !tool.java && !tool.path.empty())
     tool.java = system.javaVersion(tool.path);
   if (drop.rule == JavaRule::kLauncherClass) {
     drop.classFile = ReadClassFile(drop.contents);
-    // Deliberate: a class that a newer JDK compiled runs on an installed
-    // JDK that can run it when the bare command's Java is known to be older
-    // (an old Java's installer puts its java first on the PATH, and javac
-    // may have come from a JDK off it); the settings keep the bare name.
-    if (tool.bare && tool.java && tool.java < drop.classFile.java()) {
-      const JdkProgram newer = system.installedJdk(tool.program, drop.classFile.java());
-      if (!newer.path.empty()) {
-        tool.path = newer.path;
-        tool.java = newer.java;
-        tool.installed = true;
-      }
-    }
+    if (tool.bare && tool.java && tool.java < drop.classFile.java())
+      drop.newer = system.installedJdk(tool.program, drop.classFile.java(), 0);
     const std::wstring source = SourceOf(drop.classFile);
     const ULONGLONG sourceWritten =
         source.empty() ? 0 : system.lastWritten(Concat({dropped.folder, L"\\", source}));
     drop.sourceNewer = sourceWritten && sourceWritten > system.lastWritten(droppedPath);
   }
+  if (drop.rule == JavaRule::kAppletViewer) {
+    const auto withJava = [&system](JdkProgram java) {
+      if (!java.path.empty() && !java.java) java.java = system.javaVersion(java.path);
+      return java;
+    };
+    drop.pathJava = withJava({system.onPath(L"java"), 0});
+    drop.appletJava = system.installedJdk(L"java", kAppletJavaFirst, kAppletJavaLast);
+    drop.installedJava = withJava(system.installedJdk(L"java", 0, 0));
+  }
   drop.dropped = std::move(dropped);
   return drop;
 }
 
-SlotRun PlanSlotRun(const DropFacts& drop) {
+SlotRun PlanSlotRun(const DropFacts& drop, const std::wstring& viewer) {
   const DroppedPath& dropped = drop.dropped;
-  const ResolvedTool& tool = drop.tool;
+  ResolvedTool tool = drop.tool;
   SlotRun run;
   run.folder = dropped.folder;
   run.name = dropped.name;
   run.argument = dropped.name;
+  // Deliberate: a class that a newer JDK compiled runs on an installed JDK
+  // that can run it when the bare command's Java is known to be older (an
+  // old Java's installer puts its java first on the PATH, and javac may have
+  // come from a JDK off it); the settings keep the bare name.
+  const int needed = drop.rule == JavaRule::kLauncherClass ? drop.classFile.java() : 0;
+  if (tool.bare && tool.java && tool.java < needed && !drop.newer.path.empty()) {
+    tool.path = drop.newer.path;
+    tool.java = drop.newer.java;
+    tool.installed = true;
+  }
+  if (drop.rule == JavaRule::kAppletViewer) {
+    // Deliberate: JDK 11 to 25 have no appletviewer but still run applets:
+    // the dock's own viewer runs the file on a java of theirs, in the
+    // system's encoding, which it reads a page in when the page is not UTF-8.
+    if (const JdkProgram* java = AppletJava(drop)) {
+      tool.path = java->path;
+      tool.installed = true;
+      run.viewer = viewer;
+      if (!tool.options.empty()) run.viewerOptions = tool.options + L" ";
+      tool.options = L"-Dfile.encoding=" + JavaEncodingName(drop.ansiCodePage);
+    } else if (drop.pathJava.java > kAppletJavaLast || drop.installedJava.java > kAppletJavaLast) {
+      run.notices.push_back({NoticeKind::kAppletJavaTooNew,
+                             L"------アプレットの実行には JDK 25 以前が必要です------"});
+    }
+  }
   run.tool = tool.command;
   run.toolNamesFile = tool.namesFile;
   if (tool.installed) {
@@ -189,15 +228,17 @@ SlotRun PlanSlotRun(const DropFacts& drop) {
           {L"-Dfile.encoding=",
            kind == SourceBytes::kUtf8 ? L"UTF-8" : JavaEncodingName(drop.ansiCodePage), L" "});
   }
-  if (drop.rule == JavaRule::kLauncherClass && tool.java && tool.java < drop.classFile.java())
-    run.notices[0] = Concat({L"------このクラスの実行には Java ",
-                             DecimalText(static_cast<unsigned long>(drop.classFile.java())),
-                             L" 以降が必要です (このツールは Java ",
-                             DecimalText(static_cast<unsigned long>(tool.java)), L")------"});
+  if (tool.java && tool.java < needed)
+    run.notices.push_back(
+        {NoticeKind::kJavaTooOld,
+         Concat({L"------このクラスの実行には Java ",
+                 DecimalText(static_cast<unsigned long>(needed)),
+                 L" 以降が必要です (このツールは Java ",
+                 DecimalText(static_cast<unsigned long>(tool.java)), L")------"})});
   if (drop.sourceNewer)
-    run.notices[1] =
-        L"------注意: ソースファイルがこのクラスファイルより新しくなっています "
-        L"(コンパイルし直してください)------";
+    run.notices.push_back({NoticeKind::kSourceNewer,
+                           L"------注意: ソースファイルがこのクラスファイルより新しくなっています "
+                           L"(コンパイルし直してください)------"});
   if (drop.rule == JavaRule::kCompilerSource) {
     // Deliberate: javac reads a source in the system's code page up to JDK
     // 17 and in UTF-8 from JDK 18: the encoding the file was saved in is

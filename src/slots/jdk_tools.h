@@ -16,6 +16,7 @@
 namespace plum {
 
 // The slots whose tools take more than the file's name.
+inline constexpr int kAppletSlot = 0;
 inline constexpr int kLauncherSlot = 1;
 inline constexpr int kCompilerSlot = 2;
 
@@ -33,8 +34,8 @@ struct DropLookups {
   // extensions, finds; empty when it finds none.
   std::function<std::wstring(const std::wstring& program)> onPath;
   // A bare program (a name without extension) in an installed JDK's bin
-  // folder, of Java `atLeast` or later when that is not 0.
-  std::function<JdkProgram(const std::wstring& program, int atLeast)> installedJdk;
+  // folder, of a Java from `atLeast` to `atMost` (0: no bound).
+  std::function<JdkProgram(const std::wstring& program, int atLeast, int atMost)> installedJdk;
   // The Java of a JDK's program, given by its full path; 0 when unknown.
   std::function<int(const std::wstring& program)> javaVersion;
   // The first bytes of a file (a source or class file whole); none when it
@@ -69,7 +70,13 @@ enum class JavaRule {
   kLauncherSource,  // ... given a .java, which JDK 11 and later run as it is
   kLauncherOther,   // ... given anything else
   kCompilerSource,  // javac on the compiler slot, given a .java
+  kAppletViewer,    // appletviewer on the applet slot, which no JDK here has
 };
+
+// The Javas that can run applets: java.applet is in JDK 11 (the first whose
+// java runs a source file) to 25; JDK 26 removed it.
+inline constexpr int kAppletJavaFirst = 11;
+inline constexpr int kAppletJavaLast = 25;
 
 // Everything a drop needs to know of the system, asked once.
 struct DropFacts {
@@ -82,24 +89,36 @@ struct DropFacts {
   // saved after it.
   ClassFile classFile;
   bool sourceNewer = false;
+  // A class that the bare command's Java is known to be too old for: the
+  // program of the newest installed JDK that can run it (none when none can).
+  JdkProgram newer;
+  // The Javas the dock's applet viewer could run on: the PATH's java, the
+  // newest installed one that runs applets, and the one an installed JDK
+  // has whatever its version; each with its Java when known.
+  JdkProgram pathJava, appletJava, installedJava;
 };
 
 // Resolves the tool command `command` for the file `dropped` on `slot`: the
 // PATH is asked before an installed JDK, and only for a bare command; the
-// file is read only when the drop's rule needs its bytes, and the Java of
-// the tool's program only for a class or source on the launcher. A bare
-// command whose Java is known to be older than a dropped class needs runs
-// the program of an installed JDK that can run it, when there is one.
+// file is read only when the drop's rule needs its bytes, the Java of the
+// tool's program only for a class or source on the launcher, a newer JDK
+// only for a class the bare command's Java is known to be too old for, and
+// the Javas only for an applet viewer that no JDK here has. It decides
+// nothing of what runs.
 DropFacts ResolveDrop(int slot, DroppedPath dropped, const std::wstring& command, UINT ansiCodePage,
                       const DropLookups& system);
 
 // What a drop runs: in the file's folder, the tool on the file's name; but
 // on the launcher slot java and javaw take a class by its name (from the
 // package's root folder by its full name) and a jar after -jar, a class or
-// source gets the encoding it reads in, and the console says when the Java
-// is too old for the class or the class older than its source; on the
+// source gets the encoding it reads in, a class runs on an installed JDK
+// that can run it when the bare command's Java is too old, and the console
+// says when no Java here can or the class is older than its source; on the
 // compiler slot javac gets a source's encoding when it is not plain ASCII
-// and compiles a source in a package from the package's root folder.
-SlotRun PlanSlotRun(const DropFacts& drop);
+// and compiles a source in a package from the package's root folder; on the
+// applet slot, an appletviewer that no JDK here has is the dock's own viewer,
+// `viewer`, run by a java that runs applets, or the console says that none
+// here can.
+SlotRun PlanSlotRun(const DropFacts& drop, const std::wstring& viewer);
 
 }  // namespace plum

@@ -183,9 +183,30 @@ ScriptText ComposeSlotScript(const SlotRun& run, UINT codePage, const ShortFormL
   const std::optional<std::wstring> tool =
       AsItStandsOrShort(run.tool, ScriptToolCommand(run.tool, run.toolNamesFile),
                         std::wstring::npos, codePage, &obstacle, shortTool);
-  if (!tool || !Representable(run.options, codePage, &obstacle))
+  if (!tool || !Representable(run.options + run.viewerOptions, codePage, &obstacle))
     return Refused(Refusal(L"ツールのコマンド", run.tool, Unrepresentable(obstacle, codePage),
                            L"設定を見直してください。"));
+
+  // The viewer's file, in the dock's data folder: the folder may hold what
+  // cmd.exe acts on or the code page cannot (a user's name); its name is the
+  // dock's own.
+  std::wstring viewer;
+  if (!run.viewer.empty()) {
+    const size_t slash = run.viewer.find_last_of(L'\\');
+    const auto shortViewer = [&]() -> std::optional<std::wstring> {
+      const std::wstring folder = shortForm(run.viewer.substr(0, slash));
+      if (folder.empty()) return std::nullopt;
+      return ScriptToolCommand(folder + run.viewer.substr(slash), true);
+    };
+    const std::optional<std::wstring> path =
+        AsItStandsOrShort(run.viewer, ScriptToolCommand(run.viewer, true), std::wstring::npos,
+                          codePage, &obstacle, shortViewer);
+    if (!path)
+      return Refused(Refusal(L"フォルダー", run.viewer.substr(0, slash),
+                             Unrepresentable(obstacle, codePage),
+                             L"アプレットビュワーのファイルを置けません。"));
+    viewer = *path + L" ";
+  }
 
   // Deliberate: a network folder (\\server\share) is entered with pushd,
   // which lends it a drive letter, and left with popd: Windows' cmd.exe
@@ -195,13 +216,16 @@ ScriptText ComposeSlotScript(const SlotRun& run, UINT codePage, const ShortFormL
   // The dock's own lines follow the banner on its line, which is not echoed:
   // "echo text& echo" prints the text and nothing after it.
   std::wstring notices;
-  for (const std::wstring& notice : run.notices)
-    if (!notice.empty()) notices += L"& echo " + notice;
+  for (const Notice& notice : run.notices) notices += L"& echo " + notice.text;
   ScriptText script;
-  script.text =
-      Concat({kFirstLine, L"\r\n", network ? L"pushd \"" : L"cd /d \"", *folder, L"\"",
-              kStopUnlessEntered, L"\r\ncls\r\n", kBanner, notices, L"\r\n", *tool, L" ",
-              run.options, argument, kEndLine, network ? L" & popd" : L"", kEndOfBatch, L"\r\n"});
+  script.viewer = !viewer.empty();
+  script.text = Concat({kFirstLine,     L"\r\n",  network ? L"pushd \"" : L"cd /d \"",
+                        *folder,        L"\"",    kStopUnlessEntered,
+                        L"\r\ncls\r\n", kBanner,  notices,
+                        L"\r\n",        *tool,    L" ",
+                        run.options,    viewer,   run.viewerOptions,
+                        argument,       kEndLine, network ? L" & popd" : L"",
+                        kEndOfBatch,    L"\r\n"});
   return script;
 }
 

@@ -23,6 +23,7 @@ using ShortFormLookup = std::function<std::wstring(const std::wstring& path)>;
 struct ScriptText {
   std::wstring text;
   std::wstring refusal;
+  bool viewer = false;  // it runs the dock's applet viewer
   bool ok() const { return refusal.empty(); }
 };
 

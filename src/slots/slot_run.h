@@ -2,8 +2,8 @@
 // made from.
 #pragma once
 
-#include <array>
 #include <string>
+#include <vector>
 
 namespace plum {
 
@@ -11,6 +11,17 @@ namespace plum {
 struct DroppedPath {
   std::wstring folder;  // everything before the last backslash
   std::wstring name;    // everything after it
+};
+
+// A line of the dock's own in the console, before the tool runs.
+enum class NoticeKind {
+  kJavaTooOld,       // the tool's Java is older than the class needs
+  kSourceNewer,      // the class file is older than its source
+  kAppletJavaTooNew  // only Javas that no longer run applets were found
+};
+struct Notice {
+  NoticeKind kind;
+  std::wstring text;
 };
 
 // What a drop runs, before any cmd.exe form is given to it.
@@ -25,10 +36,14 @@ struct SlotRun {
   // space.
   std::wstring options;
   std::wstring argument;  // the file, as one argument
-  // Lines of the dock's own that the console shows before the tool runs
-  // (that the tool's Java is too old, that the class is older than its
-  // source), each empty when it does not apply; fixed texts, never a name.
-  std::array<std::wstring, 2> notices;
+  // The dock's applet viewer, a Java source that the tool (a java) runs on
+  // the file: its full path, and the options typed after the command
+  // (each word ending in a space); empty when the tool runs the file itself.
+  std::wstring viewer;
+  std::wstring viewerOptions;
+  // Lines of the dock's own that the console shows before the tool runs, in
+  // this order; texts of the dock's, never a name.
+  std::vector<Notice> notices;
 };
 
 }  // namespace plum

@@ -17,6 +17,10 @@ namespace plum {
 std::wstring SlotScriptName(int slot);
 std::wstring SlotScriptPath(const std::wstring& appFolder, int slot);
 
+// The dock's applet viewer, a Java source that a java of JDK 11 to 25 runs
+// on a page or source with applet tags, beside the scripts.
+inline constexpr wchar_t kViewerFileName[] = L"plum_viewer.java";
+
 // What the system answers for a drop: the file's bytes, the tool's program,
 // the short forms, and the code pages.
 struct SystemAnswers {
@@ -27,16 +31,19 @@ struct SystemAnswers {
 };
 
 // The script's text for a file dropped at `droppedPath` on `slot`, running
-// `toolCommand`, from what `system` answers; or why there is none.
+// `toolCommand`, from what `system` answers, with the applet viewer at
+// `viewer`; or why there is none.
 ScriptText ScriptForDrop(int slot, const std::wstring& droppedPath, const std::wstring& toolCommand,
-                         const SystemAnswers& system);
+                         const std::wstring& viewer, const SystemAnswers& system);
 
 // Writes the script `scriptPath` of `slot` for a file dropped at
 // `droppedPath`, running `toolCommand`: ScriptForDrop with the system's own
 // answers. Text goes out in the console's code page. Either the whole new
 // script is in place or the old one is left untouched and `message` says
 // why. A script that a running cmd.exe holds open is rewritten in place.
+// A script that runs the applet viewer first puts the viewer's text, which
+// the program carries, at `viewer`, unless the file already holds it.
 Outcome WriteSlotScript(const std::wstring& scriptPath, int slot, const std::wstring& droppedPath,
-                        const std::wstring& toolCommand);
+                        const std::wstring& toolCommand, const std::wstring& viewer);
 
 }  // namespace plum
