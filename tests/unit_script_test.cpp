@@ -78,7 +78,14 @@ std::wstring Compose(const Drop& d) {
       {L" & if errorlevel 1 goto :eof\r\ncls\r\n@ECHO ------コマンドを実行します------", L" |"},
       {L"\r\n", L" "},
       {kEndLine, L""},
-      {L" & goto :eof\r\n", L""}};
+      {L" & goto :eof\r\n", L""},
+      // A program that reads its arguments: "?", the prompt in [], the loop's first letter.
+      {L"& echo ------コマンドライン引数を入力して Enter を押してください (なければそのまま "
+       L"Enter)------",
+       L"?"},
+      {L"@set \"PLUM_DOCK_ARGS==\" & set /p \"PLUM_DOCK_ARGS=", L"["},
+      {L"\" & for /f \"tokens=1* delims==\" %%", L"]"},
+      {L" in ('set PLUM_DOCK_ARGS') do @", L" "}};
   std::wstring text = script.text;
   for (const auto& [part, replacement] : fixed) {
     const size_t at = text.find(part);
@@ -89,6 +96,7 @@ std::wstring Compose(const Drop& d) {
 
 TEST(ScriptText, EachKindOfDrop) {
   const std::string classInChap01 = ClassFile("chap01/Hello");
+  const std::string args = "\x2A\xBE\x57\xB1";  // a main that reads args.length
   const std::wstring tooLong = L"C:\\" + std::wstring(256, L'x') + L"\\A.java";
   const wchar_t* const jdk21 = L"C:\\jdk-21\\bin\\java.exe";
   const std::wstring tooOld = L"------このクラスの実行には Java ";
@@ -145,6 +153,8 @@ TEST(ScriptText, EachKindOfDrop) {
        L"[read java] cd /d \"C:\\w\" | java -Dfile.encoding=UTF-8 J.java"},
       {{2, L"javac", L"C:\\w\\jp\\Ex\\Hello.java", Utf8(L"\uFEFF/* 例 */ // c\n package jp . ex;")},
        L"[read] cd /d \"C:\\w\" | javac -encoding UTF-8 jp/Ex/Hello.java"},
+      {{2, L"javac", L"C:\\w\\app_a\\chap09\\a9_1\\A.java", "package app_a.chap09.a9_1;"},
+       L"[read] cd /d \"C:\\w\" | javac app_a/chap09/a9_1/A.java"},
       {{2, L"javac", L"C:\\w\\other\\Hello.java", "package chap01;"},
        L"[read] cd /d \"C:\\w\\other\" | javac Hello.java"},
       {{2, L"javac", L"C:\\w\\chap01\\J.java", "/* never closed"},
@@ -155,6 +165,8 @@ TEST(ScriptText, EachKindOfDrop) {
       // than 18, a source's own, and the Java a class needs when the tool's is older.
       {{1, L"java", L"C:\\w\\Hello.class", "", L"", L"", false, 17},
        L"[read java] cd /d \"C:\\w\" | java Hello"},
+      {{1, L"java", L"C:\\w\\Hello.class", "", L"", L"", false, 18},
+       L"[read java] cd /d \"C:\\w\" | java -Dfile.encoding=MS932 Hello"},
       {{1, L"java -Dfile.encoding=UTF-8", L"C:\\w\\Hello.class"},
        L"[read java] cd /d \"C:\\w\" | java -Dfile.encoding=UTF-8 Hello"},
       {{1, L"java", L"C:\\w\\J.java", Sjis(L"// 日本"), L"", L"", false, 17},
@@ -191,6 +203,20 @@ TEST(ScriptText, EachKindOfDrop) {
        L"[read] cd /d \"C:\\w\" | \"C:\\Program Files\\Java\\jdk-21\\bin\\javac.exe\" -g A.java"},
       {{1, L"java", L"C:\\w\\Hello.class", "", L"C:\\jdk\\bin\\java.exe"},
        L"[read java] cd /d \"C:\\w\" | C:\\jdk\\bin\\java.exe -Dfile.encoding=MS932 Hello"},
+      // A class or source whose main reads its arguments asks for them, the name it runs by in the
+      // prompt when plain; the loop's letters are never ones that follow a % in a name.
+      {{1, L"java", L"C:\\w\\app_a\\chap09\\a9_1\\A.class",
+        ClassFile("app_a/chap09/a9_1/A", 61, "", args)},
+       L"[read java] cd /d \"C:\\w\" |? [java app_a.chap09.a9_1.A]A java -Dfile.encoding=MS932 "
+       L"app_a.chap09.a9_1.A %%B"},
+      {{1, L"java", L"C:\\w\\%A&b.class", ClassFile("%A&b", 61, "", args)},
+       L"[read java] cd /d \"C:\\w\" |? [java ]B java -Dfile.encoding=MS932 \"%%A&b\" %%C"},
+      {{1, L"java", L"C:\\w\\A.java", "class A { static void main(String... a) { f(a); } }"},
+       L"[read java] cd /d \"C:\\w\" |? [java A.java]A java -Dfile.encoding=MS932 A.java %%B"},
+      {{1, L"java", L"C:\\w\\A.java", "class A { static void main(String a[]) { /* a */ } }"},
+       L"[read java] cd /d \"C:\\w\" | java -Dfile.encoding=MS932 A.java"},
+      {{1, L"java", L"C:\\w\\A.java", "class A { static void main(final String[] a) {}\n}"},
+       L"[read java] cd /d \"C:\\w\" | java -Dfile.encoding=MS932 A.java"},
       // An appletviewer that no JDK here has: the dock's viewer on a java that runs applets (the
       // PATH's, an installed one, one of unknown version), or the line when every one is too new.
       {{0, L"appletviewer", L"C:\\w\\A.html", "", L"", L"", false, 17},
