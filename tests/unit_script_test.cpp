@@ -285,7 +285,10 @@ struct ScriptTest : ::testing::Test {
   plum::Outcome Write(int slot, const fs::path& dropped, const std::wstring& tool) {
     return plum::WriteSlotScript(Bat(slot), slot, dropped, tool, L"");
   }
-  int Run(int slot) { return RunWait(L"cmd /c \"\"" + Bat(slot).wstring() + L"\" >nul 2>nul\""); }
+  int Run(int slot, const fs::path& input = L"nul") {  // with `input` as what is typed
+    return RunWait(L"cmd /c \"\"" + Bat(slot).wstring() + L"\" <\"" + input.wstring() +
+                   L"\" >nul 2>nul\"");
+  }
 };
 
 // Code page 932 with CR LF, or, when refused, the old script as it was; a
@@ -310,6 +313,26 @@ TEST_F(ScriptTest, WrittenWholeInTheConsoleCodePageOrNotAtAll) {
     CloseHandle(held);
     EXPECT_EQ(ReadFile(Bat(2)), error ? written : "short") << sharing;
   }
+  // Held by its running cmd.exe and mapped here, which keeps it from getting shorter: the new text
+  // does not go in, the old one goes back, and the message says nothing of a half-written script.
+  SetEnvironmentVariableW(L"PLUM_TOOL_HOLD", (work.dir / L"release").c_str());
+  ASSERT_TRUE(Write(2, work.dir / L"A.java", PlaceTool(work.dir / L"javac.exe")).ok);
+  const std::string running = ReadFile(Bat(2));
+  const Process cmd = Spawn(L"cmd /c \"" + Bat(2).wstring() + L"\"");
+  SetEnvironmentVariableW(L"PLUM_TOOL_HOLD", nullptr);
+  ASSERT_TRUE(WaitFor([&] { return !ToolRuns(log).empty(); }));
+  const HANDLE file = CreateFileW(Bat(2).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, 0, nullptr);
+  const HANDLE mapping = CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+  void* const view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
+  const std::wstring failed = Write(2, L"C:\\w\\A.java", L"javac").message;
+  UnmapViewOfFile(view);
+  CloseHandle(mapping);
+  CloseHandle(file);
+  WriteFile(work.dir / L"release", "");
+  EXPECT_NE(failed, L"");
+  EXPECT_EQ(failed.find(L"途中まで"), std::wstring::npos) << Utf8(failed);
+  EXPECT_EQ(ReadFile(Bat(2)), running);
   EXPECT_EQ(std::distance(fs::directory_iterator(app.dir), {}), 1);
 }
 
@@ -317,7 +340,9 @@ TEST_F(ScriptTest, WrittenWholeInTheConsoleCodePageOrNotAtAll) {
 // (under a folder whose name cmd.exe would act on, with no space in its path,
 // so that a quote can come from nothing else) runs once, in the file's
 // folder, with the name as its one argument, and canary.exe beside the file
-// never runs. Folders outside code page 932 go by their short form.
+// never runs. Folders outside code page 932 go by their short form. A
+// source that reads its arguments gets the typed line's words after it, as
+// typed, also when the names hold %X for the loop's letters.
 TEST_F(ScriptTest, HostileNamesRunAsOneArgumentInTheirFolder) {
   const fs::path tools = plum::ShortPathOf(work.dir);
   ASSERT_EQ(tools.wstring().find(L' '), std::wstring::npos);
@@ -328,27 +353,40 @@ TEST_F(ScriptTest, HostileNamesRunAsOneArgumentInTheirFolder) {
       {L"表 能 ソ ポ", L"能 ソ表 & canary.java", L"%PATH%"},
       {L"(canary)", L"a)&(canary.java", L"x(y);z,=w"},
       {L"%%~f0", L"%CD% =canary= '`.java", L"R&D \u20AC"},
+      {L"%A %~nxB", L"%B %~$PATH:A.java", L"%~fA"},
       {L"x", std::wstring(200, L'&') + L".java", L"bin"},
       {L"M\u00FCller \u20AC", L"Hello.java", L"bin"},
       {std::wstring(250, L'L'), L"Hello.java", L"bin"},  // too long for cmd.exe in the work folder
   };
+  const fs::path typed = work.dir / L"typed.txt";
+  WriteFile(typed, "a \"two words\" & canary | b > out.txt ^ %PATH% !PATH!\r\n");
+  const std::vector<std::wstring> words = {L"a", L"two words", L"&", L"canary", L"|",     L"b",
+                                           L">", L"out.txt",   L"^", L"%PATH%", L"!PATH!"};
   size_t runs = 0;
   // Drive D: and a network share, emptied by tests/wine-session.sh.
   for (const fs::path& drive : {work.dir, fs::path(L"D:\\"), fs::path(L"\\\\plum\\share")}) {
     for (const auto& n : names) {
       const fs::path folder = drive / n[0];
-      if (drive.wstring()[0] == L'\\' && &n >= &names[7]) continue;  // a share has no short names
+      if (drive.wstring()[0] == L'\\' && &n >= &names[8]) continue;  // a share has no short names
       fs::create_directories(folder);
-      WriteFile(folder / n[1], "class X {}");
       PlaceTool(folder / L"canary.exe");
-      ASSERT_TRUE(Write(1, folder / n[1], PlaceTool(tools / n[2] / L"javac.exe")).ok) << Utf8(n[1]);
-      EXPECT_EQ(Run(1), 0);
-      const std::vector<ToolRun> all = ToolRuns(log);
-      ++runs;
-      ASSERT_EQ(all.size(), runs) << Utf8(folder / n[1]) << " " << Utf8(n[2]);
-      EXPECT_EQ(all.back().program, L"javac.exe");
-      EXPECT_TRUE(fs::equivalent(all.back().folder, folder)) << Utf8(all.back().folder);
-      EXPECT_EQ(all.back().args, std::vector<std::wstring>{n[1]});
+      for (const std::wstring program : {L"javac.exe", L"java.exe"}) {
+        const bool asks = program == L"java.exe";
+        WriteFile(folder / n[1], asks ? "class X { static void main(String[] a) { a[0] = \"\"; } }"
+                                      : "class X {}");
+        ASSERT_TRUE(Write(1, folder / n[1], PlaceTool(tools / n[2] / program)).ok) << Utf8(n[1]);
+        EXPECT_EQ(Run(1, typed), 0);
+        const std::vector<ToolRun> all = ToolRuns(log);
+        ++runs;
+        ASSERT_EQ(all.size(), runs) << Utf8(folder / n[1]) << " " << Utf8(n[2]);
+        EXPECT_EQ(all.back().program, program);
+        EXPECT_TRUE(fs::equivalent(all.back().folder, folder)) << Utf8(all.back().folder);
+        std::vector<std::wstring> args = {n[1]};
+        if (asks) args.insert(args.begin(), L"-Dfile.encoding=MS932");
+        if (asks) args.insert(args.end(), words.begin(), words.end());
+        EXPECT_EQ(all.back().args, args);
+        EXPECT_FALSE(fs::exists(folder / L"out.txt"));
+      }
     }
   }
   // A folder gone before the run: the tool does not run.
