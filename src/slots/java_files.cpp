@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <optional>
-#include <vector>
 
 #include "common/text.h"
 
@@ -51,28 +50,24 @@ std::wstring SourceText(std::string_view bytes, UINT ansiCodePage) {
   return DecodeText(bytes, ClassifySource(bytes) == SourceBytes::kOther ? ansiCodePage : CP_UTF8);
 }
 
-// A source's words and marks in order, without its blanks and comments; a
-// string, text block or character literal stands as one mark, `"`.
-std::vector<std::wstring> SourceTokens(std::wstring_view text) {
-  std::vector<std::wstring> tokens;
-  for (size_t at = SkipBlanks(text, 0); at < text.size(); at = SkipBlanks(text, at)) {
-    size_t end = at + 1;
-    if (IsNamePart(text[at])) {
-      while (end < text.size() && IsNamePart(text[end])) ++end;
-    } else if (text[at] == L'"' || text[at] == L'\'') {
-      const std::wstring_view quote =
-          text.substr(at, 3) == L"\"\"\"" ? text.substr(at, 3) : text.substr(at, 1);
-      for (end = at + quote.size(); end < text.size() && text.substr(end, quote.size()) != quote;)
-        end += text[end] == L'\\' ? 2 : 1;
-      end = std::min(end + quote.size(), text.size());
-      tokens.emplace_back(L"\"");
-      at = end;
-      continue;
-    }
-    tokens.emplace_back(text.substr(at, end - at));
-    at = end;
+// The source's next word or mark from `*at` on, past blanks and comments,
+// with `*at` moved past it; a string, text block or character literal is
+// one mark, `"`. Empty at the source's end.
+std::wstring_view NextToken(std::wstring_view text, size_t* at) {
+  const size_t start = SkipBlanks(text, *at);
+  *at = std::min(start + 1, text.size());
+  if (start >= text.size()) return {};
+  if (IsNamePart(text[start])) {
+    while (*at < text.size() && IsNamePart(text[*at])) ++*at;
+  } else if (text[start] == L'"' || text[start] == L'\'') {
+    const std::wstring_view quote = text.substr(start, text.substr(start, 3) == L"\"\"\"" ? 3 : 1);
+    size_t end = start + quote.size();
+    while (end < text.size() && text.substr(end, quote.size()) != quote)
+      end += text[end] == L'\\' ? 2 : 1;
+    *at = std::min(end + quote.size(), text.size());
+    return L"\"";
   }
-  return tokens;
+  return text.substr(start, *at - start);
 }
 
 // Whether a method's code loads local `local` as a reference (aload_0,
@@ -259,22 +254,27 @@ ClassFile ReadClassFile(std::string_view bytes) {
 }
 
 bool SourceReadsArguments(std::string_view bytes, UINT ansiCodePage) {
-  const std::vector<std::wstring> tokens = SourceTokens(SourceText(bytes, ansiCodePage));
-  for (size_t i = 0; i + 1 < tokens.size(); ++i) {
-    if (tokens[i] != L"main" || tokens[i + 1] != L"(") continue;
+  const std::wstring text = SourceText(bytes, ansiCodePage);
+  for (size_t at = 0; at < text.size();) {
+    if (NextToken(text, &at) != L"main") continue;
+    size_t k = at;
+    if (NextToken(text, &k) != L"(") continue;
     // One parameter, String[] name, String... name or String name[]; the
     // name is its last word (after any "final").
-    const size_t close = std::find(tokens.begin() + i, tokens.end(), L")") - tokens.begin();
     bool array = false;
-    std::wstring name;
-    size_t k = i + 2;
-    for (; k < close && tokens[k] != L","; ++k) {
-      if (tokens[k] == L"String" && k + 2 < close)
-        array = tokens[k + 1] == L"[" || tokens[k + 1] == L"." || tokens[k + 2] == L"[";
-      if (IsNamePart(tokens[k][0])) name = tokens[k];
+    std::wstring_view name;
+    std::wstring_view token = NextToken(text, &k);
+    for (; !token.empty() && token != L")" && token != L","; token = NextToken(text, &k)) {
+      size_t ahead = k;
+      const std::wstring_view next = NextToken(text, &ahead);
+      if (token == L"String")
+        array = next == L"[" || next == L"." || NextToken(text, &ahead) == L"[";
+      if (IsNamePart(token[0])) name = token;
     }
-    if (k == close && array && name != L"String")
-      return std::find(tokens.begin() + close, tokens.end(), name) != tokens.end();
+    if (token != L")" || !array || name == L"String") continue;
+    for (token = NextToken(text, &k); !token.empty(); token = NextToken(text, &k))
+      if (token == name) return true;
+    return false;
   }
   return false;
 }

@@ -62,8 +62,12 @@ wchar_t LoopLetter(std::wstring_view body) {
                              std::wstring_view(L"~$:").find(body[k]) != std::wstring_view::npos);
          ++k)
       taken += body[k];
-  for (const wchar_t* c = L"ABCDEFGHIJKLMNOPQRSTUVWXYabcdefghijklmnopqrstuvwxy"; *c; ++c)
-    if (taken.find(*c) == std::wstring::npos && taken.find(*c + 1) == std::wstring::npos) return *c;
+  for (wchar_t c = L'A'; c < L'z'; ++c) {
+    const wchar_t next = static_cast<wchar_t>(c + 1);
+    if (IsAsciiLetter(c) && IsAsciiLetter(next) && taken.find(c) == std::wstring::npos &&
+        taken.find(next) == std::wstring::npos)
+      return c;
+  }
   return 0;
 }
 
@@ -262,7 +266,7 @@ ScriptText ComposeSlotScript(const SlotRun& run, UINT codePage, const ShortFormL
   if (loop) {
     bool plain = true;  // the code page holds it: else the drop was refused
     for (wchar_t c : run.argument)
-      plain = plain && (IsCharAlphaNumericW(c) || c == L'_' || c == L'$' || c == L'.');
+      plain = plain && (c >= 0x80 || iswalnum(c) || c == L'_' || c == L'$' || c == L'.');
     notices += kAskLine;
     toolLine =
         Concat({L"@set \"", kArgumentsVariable, L"==\" & set /p \"", kArgumentsVariable, L"=java ",
