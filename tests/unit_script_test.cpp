@@ -421,11 +421,13 @@ struct JdkTest : ScriptTest {
 };
 
 TEST_F(JdkTest, CompilesAndRunsWhatLearnersDrop) {
-  WriteFile(src / L"Hello.java", "public class Hello { " + main + "\"ran\"); } }");
+  WriteFile(src / L"Hello.java", "public class Hello { " + main + "\"ran\" + a.length); } }");
   RunTo(2, javac, src / L"Hello.java", src / L"Hello.class");
   const plum::ClassFile compiled = plum::ReadClassFile(ReadFile(src / L"Hello.class"));
   EXPECT_EQ(compiled.sourceFile + L" " + std::to_wstring(compiled.java()), L"Hello.java 17");
-  RunTo(1, java, src / L"Hello.class", src / L"ran.txt");
+  EXPECT_TRUE(compiled.readsArguments);
+  RunTo(1, java, src / L"Hello.class", src / L"ran.txt");  // nothing typed: no arguments
+  EXPECT_EQ(ReadFile(src / L"ran.txt"), "ran0");
   SetCurrentDirectoryW(src.c_str());  // the jar tool takes Linux paths: relative ones
   const Process jar =
       Spawn(Line({jdk / L"bin" / L"jar.exe", L"cfe", L"App.jar", L"Hello", L"Hello.class"}));
