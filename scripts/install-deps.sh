@@ -11,8 +11,8 @@ packages=(
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   googletest
   wine wine64
-  xvfb xauth xdotool x11-utils imagemagick fonts-ipafont-gothic
-  locales openjdk-17-jdk-headless
+  xvfb xauth xdotool x11-utils imagemagick fonts-ipafont-gothic python3-xlib
+  locales openjdk-17-jdk
 )
 
 missing=()

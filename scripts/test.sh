@@ -7,12 +7,12 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 
 # The proof stays lean: everything under tests/ at most half the lines of
-# the program's C++.
-src_lines=$(git ls-files -z 'src/*.cpp' 'src/*.h' | xargs -0 cat | LC_ALL=C wc -l)
+# the program's code, its C++ and the Java the dock carries (the applet viewer).
+src_lines=$(git ls-files -z 'src/*.cpp' 'src/*.h' 'src/*.java' | xargs -0 cat | LC_ALL=C wc -l)
 test_lines=$(git ls-files -z tests | xargs -0 cat | LC_ALL=C wc -l)
-echo "lines: src/ C++ $src_lines, tests/ $test_lines (bound $((src_lines / 2)))"
+echo "lines: src/ C++ and Java $src_lines, tests/ $test_lines (bound $((src_lines / 2)))"
 if [ "$test_lines" -gt $((src_lines / 2)) ]; then
-  echo "tests/ has more than half as many lines as the C++ under src/" >&2
+  echo "tests/ has more than half as many lines as the C++ and Java under src/" >&2
   exit 1
 fi
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <shlobj.h>
+
 #include <algorithm>
 
 #include "support.h"
@@ -29,6 +31,13 @@ struct DockTest : ::testing::Test {
     Process process = Spawn(Line({Here() / L"tool.exe", L"--window", title}));
     WaitFor([&] { return FindWindowW(nullptr, title.c_str()) != nullptr; });
     return process;
+  }
+  static fs::path UserFolder() {  // the dock's own in this user's roaming application data
+    wchar_t* known = nullptr;
+    SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &known);
+    const fs::path folder = fs::path(known ? known : L"?") / L"PLUM_DOCK";
+    CoTaskMemFree(known);
+    return folder;
   }
   HWND Console() { return FindWindowW(L"WineConsoleClass", nullptr); }  // the dock's only
   // Whether the dock's console comes to show `text`, spaces and line breaks aside.

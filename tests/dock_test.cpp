@@ -46,6 +46,7 @@ TEST_F(DockTest, DropsRunEachSlotsToolAndBringThePreviousRunsWindowForward) {
   // No window is titled "plum_": the console comes forward.
   EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == Console(); }));
   EXPECT_EQ(dock.Tooltip(0), hello.wstring());
+  EXPECT_FALSE(fs::exists(UserFolder()));  // the files stay beside the program
 
   dock.Drop(1, {Source(L"Hello.class")});  // after "appletviewer": the window titled "applet"
   EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == FindWindowW(nullptr, L"applet"); }));
@@ -235,6 +236,78 @@ TEST_F(DockTest, BadSettingsAnUnwritableAppFolderAndScriptsThatCannotStart) {
   EXPECT_NE(dock.Message().find((app.dir / L"plum_dock2.bat").wstring()), std::wstring::npos);
   EXPECT_NE(ReadFile(app.dir / L"plum_dock2.bat").find("javac Hello.java"), std::string::npos);
   EXPECT_EQ(dock.Tooltip(2), L"");  // the slot still shows what it ran last: nothing
+}
+
+// Another user of the machine while this lives: the known folder of roaming application data moved.
+struct OtherUser {
+  explicit OtherUser(const fs::path& folder) { Set(folder.wstring()); }
+  ~OtherUser() { Set(L"%USERPROFILE%\\AppData\\Roaming"); }  // as the test bed starts
+  static void Set(const std::wstring& folder) {
+    RegSetKeyValueW(HKEY_CURRENT_USER,
+                    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
+                    L"AppData", REG_EXPAND_SZ, folder.c_str(),
+                    static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t)));
+  }
+};
+
+// Where the dock cannot keep its files, each user's own folder keeps them: a read-only app folder
+// with an administrator's settings, and a share two users start it from.
+TEST_F(DockTest, ReadOnlyAndSharedAppFoldersKeepEachUsersFilesInTheirOwnFolder) {
+  const fs::path mine = UserFolder(), theirs = work.dir / L"user b",
+                 share = L"\\\\plum\\share\\app";
+  const fs::path kit = PlaceTool(work.dir / L"kit" / L"kitc.exe");
+  const fs::path locked = fs::path(_wgetenv(L"PLUM_TEST_TOOLS")).parent_path() / L"drive_d" / L"ro";
+  fs::remove_all(mine);
+  fs::create_directories(locked);
+  WriteFile(locked / L"plum_dock.ini",
+            "[PATH]\r\nINDEX_APP=" + Sjis(kit) + "\r\nINDEX_COMPILE=" + Sjis(kit) + "\r\n");
+  CopyFileW((Here() / L"../src/plum_dock.exe").c_str(), (locked / L"plum_dock.exe").c_str(), FALSE);
+  const Immutable immutable(locked);
+  const fs::path hello = Source(L"Hello.java");
+  auto run = [&](const fs::path& app, int slot, const fs::path& file) {
+    const size_t before = ToolRuns(log).size();
+    Dock dock(app);
+    EXPECT_EQ(dock.Message(1000), L"");  // no box at start-up
+    if (file.empty())
+      dock.DoubleClick(slot);
+    else
+      dock.Drop(slot, {file});
+    const std::vector<ToolRun> runs = WaitRuns(log, before + 1);
+    return runs.size() == before + 1 ? runs.back() : ToolRun{};
+  };
+  EXPECT_EQ(run(locked, 2, hello).program, L"kitc.exe");  // the administrator's tool
+  EXPECT_TRUE(fs::exists(mine / L"plum_dock2.bat"));
+  EXPECT_FALSE(fs::exists(mine / L"plum_dock.ini"));  // nothing written at start-up
+  {
+    Dock dock(locked);  // OK saves to the user's file
+    dock.Keys(L"F10 Down Return");
+    HWND dialog = dock.Window(L"設定");
+    SetDlgItemTextW(dialog, IDC_SET_PATH0 + 1, L"javac");
+    Click(GetDlgItem(dialog, IDC_SET_OK));
+    EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(dialog); }));
+  }
+  // The default, the user's value, the administrator's: the user's file then rules.
+  EXPECT_EQ(ReadFile(mine / L"plum_dock.ini"),
+            "[PATH]\r\nINDEX_APPLET=appletviewer\r\nINDEX_APP=javac\r\nINDEX_COMPILE=" + Sjis(kit) +
+                "\r\n[CHECK]\r\nTOP=1\r\n");
+  EXPECT_EQ(run(locked, 1, hello).program, L"javac.exe");
+  EXPECT_EQ(run(locked, 2, L"").program, L"kitc.exe");  // the stored script
+
+  fs::create_directories(share);  // each user's drop runs that user's file
+  EXPECT_EQ(run(share, 0, Source(L"A.java")).args, std::vector<std::wstring>{L"A.java"});
+  {
+    const OtherUser other(theirs);
+    EXPECT_EQ(run(share, 0, Source(L"B.java")).args, std::vector<std::wstring>{L"B.java"});
+    EXPECT_TRUE(fs::exists(theirs / L"PLUM_DOCK" / L"plum_dock0.bat"));
+  }
+  EXPECT_EQ(run(share, 0, L"").args, std::vector<std::wstring>{L"A.java"});
+  EXPECT_EQ(std::distance(fs::directory_iterator(share), {}), 1);  // the program alone
+
+  const OtherUser nowhere(locked);  // and one whose own folder cannot be made either
+  Dock dock(locked);
+  dock.Drop(0, {hello});
+  EXPECT_NE(dock.Message().find(locked.wstring() + L"\\PLUM_DOCK\\plum_dock0.bat"),
+            std::wstring::npos);
 }
 
 // What any process can see of another: its entries in the system handle list, the live entries of

@@ -175,16 +175,25 @@ std::vector<ToolRun> WaitRuns(const fs::path& log, size_t count, DWORD ms) {
 }
 
 // sh leaves xdotool's status in a file.
-bool Xdo(const std::vector<std::wstring>& args) {
-  const fs::path tools = _wgetenv(L"PLUM_TEST_TOOLS"), status = tools / L"xdo.status";
-  const std::wstring unix = status.generic_wstring().substr(2);  // on Z:, the root folder
+bool Linux(const std::vector<std::wstring>& args) {
+  const fs::path tools = _wgetenv(L"PLUM_TEST_TOOLS"), status = tools / L"linux.status";
   DeleteFileW(status.c_str());
-  std::vector<std::wstring> line = {tools / L"sh.exe", L"-c",
-                                    L"s=$1; shift; xdotool \"$@\"; echo $? >\"$s\"", L"sh", unix};
+  std::vector<std::wstring> line = {
+      tools / L"sh.exe", L"-c", L"s=$1; shift; \"$@\"; echo $? >\"$s\"", L"sh", OnLinux(status)};
   line.insert(line.end(), args.begin(), args.end());
   CloseHandle(Spawn(Line(line)).release());  // a Linux program: Wine does not wait for it
   return WaitFor([&] { return ReadFile(status).size() > 1; }, 15000) && ReadFile(status)[0] == '0';
 }
+
+bool Xdo(std::vector<std::wstring> args) {
+  args.insert(args.begin(), L"xdotool");
+  return Linux(args);
+}
+
+Immutable::Immutable(fs::path dir) : dir(std::move(dir)) {
+  Linux({L"chattr", L"+i", OnLinux(this->dir)});
+}
+Immutable::~Immutable() { Linux({L"chattr", L"-i", OnLinux(dir)}); }
 
 std::wstring Text(HWND w) {
   wchar_t text[1024] = {};
@@ -232,7 +241,7 @@ Planted::~Planted() {
 
 Dock::Dock(const fs::path& app, const std::string& ini) {
   const fs::path copy = app / L"plum_dock.exe";
-  fs::copy_file(Here() / L"../src/plum_dock.exe", copy, fs::copy_options::overwrite_existing);
+  CopyFileW((Here() / L"../src/plum_dock.exe").c_str(), copy.c_str(), TRUE);  // when missing
   if (!ini.empty()) WriteFile(app / L"plum_dock.ini", ini);
   process = Spawn(Quote(copy), &pid);
   main = Window(L"", L"PlumDockMainForm", 20000);

@@ -51,9 +51,18 @@ std::vector<ToolRun> ToolRuns(const fs::path& log);
 // Waits for `count` runs, then a little longer so that an extra run shows.
 std::vector<ToolRun> WaitRuns(const fs::path& log, size_t count, DWORD ms = 15000);
 
-bool Xdo(const std::vector<std::wstring>& args);  // xdotool; false when it failed
-std::wstring Text(HWND w);                        // WM_GETTEXT, across processes
-void Click(HWND w);                               // in the middle of the window
+// A path on Z: (the Linux root folder) as Linux names it.
+inline std::wstring OnLinux(const fs::path& z) { return z.generic_wstring().substr(2); }
+bool Linux(const std::vector<std::wstring>& args);  // a Linux program; false when it failed
+bool Xdo(std::vector<std::wstring> args);           // xdotool; false when it failed
+// A folder on Z: in which not even root can create or remove a file while this lives (chattr +i).
+struct Immutable {
+  explicit Immutable(fs::path dir);
+  ~Immutable();
+  fs::path dir;
+};
+std::wstring Text(HWND w);  // WM_GETTEXT, across processes
+void Click(HWND w);         // in the middle of the window
 void SetClassesValue(const std::wstring& key, const std::wstring& text, DWORD type = REG_SZ);
 
 struct Registration {  // a JDK as an installer registers it under HKLM, in one registry view
@@ -77,7 +86,8 @@ struct Planted {
 };
 
 constexpr DWORD kNoDrop = ~0u;  // the drag did not end in a drop
-// plum_dock.exe started from `app`, with `ini` when given; it ends with its (move-only) Dock.
+// plum_dock.exe started from `app` (copied there unless it is), with `ini` when given; it ends with
+// its (move-only) Dock.
 struct Dock {
   explicit Dock(const fs::path& app, const std::string& ini = "");
 

@@ -2,6 +2,7 @@
 // or none, hostile names run by cmd.exe, and the machine's real JDK.
 #include <gtest/gtest.h>
 
+#include "common/dock_files.h"
 #include "common/file_replace.h"
 #include "common/paths.h"
 #include "slots/java_files.h"

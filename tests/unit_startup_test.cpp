@@ -9,9 +9,15 @@
 
 using namespace t;
 
-TEST(AppFolder, IsTheExecutablesFolderWithItsBackslash) {
-  EXPECT_EQ(plum::AppFolderOf(L"C:\\プラム\\plum_dock.exe"), L"C:\\プラム\\");
-  EXPECT_EQ(plum::AppFolderOf(L"D:\\plum_dock.exe"), L"D:\\");
+TEST(AppFolder, IsTheExecutablesFolderInItsPlainFormWithItsBackslash) {
+  const std::pair<const wchar_t*, const wchar_t*> forms[] = {
+      {L"C:\\プラム\\plum_dock.exe", L"C:\\プラム\\"},
+      {L"\\\\?\\C:\\プラム\\plum_dock.exe", L"C:\\プラム\\"},
+      {L"\\\\?\\UNC\\plum\\share\\app\\plum_dock.exe", L"\\\\plum\\share\\app\\"},
+      {L"UNC\\plum\\share\\app\\plum_dock.exe", L"\\\\plum\\share\\app\\"},  // Wine's form
+      {L"\\\\plum\\share\\plum_dock.exe", L"\\\\plum\\share\\"},
+      {L"D:\\plum_dock.exe", L"D:\\"}};
+  for (const auto& [path, folder] : forms) EXPECT_EQ(plum::AppFolderOf(path), folder);
 }
 
 TEST(AlwaysInFront, TextIsZeroOneOrTwoAnythingElseTicked) {

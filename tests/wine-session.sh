@@ -45,10 +45,31 @@ mkdir -p "$input/bin"
 printf '#!/bin/sh\nexec "%s" "$@" <"%s/input.txt"\n' "$(readlink -f "$(command -v java)")" "$input" \
   >"$input/bin/java.exe"
 chmod +x "$input/bin/java.exe"
+# The applet viewer's java, a JDK 17 by its release file. A Linux java cannot open a Windows path:
+# each argument that is one (C:\..., any drive) goes as its Linux path. Wine's cmd.exe does not wait
+# for a Linux program, so bin/exit_code.txt gets java's exit code when it ends.
+bridge="$build/test_tools/jdk bridge"
+mkdir -p "$bridge/bin"
+echo 'JAVA_VERSION="17.0.15"' >"$bridge/release"
+{ printf '#!/bin/sh\nexport WINEPREFIX="%s"\nwinepath="%s" java="%s" bin="%s"\n' "$WINEPREFIX" \
+    "$(command -v winepath)" "$(readlink -f "$(command -v java)")" "$bridge/bin"
+  cat <<'EOF'
+rm -f "$bin/exit_code.txt"
+for a; do
+  case $a in [A-Za-z]:\\*) a=$("$winepath" -u "$a") ;; esac
+  shift
+  set -- "$@" "$a"
+done
+"$java" "$@"
+echo $? >"$bin/exit_code.txt"
+EOF
+} >"$bridge/bin/java.exe"
+chmod +x "$bridge/bin/java.exe"
 export PLUM_TEST_TOOLS="Z:${build//\//\\}\\test_tools"
 [ "$dpi" = 0 ] || base=$WINEPREFIX
 [ "$dpi" = 0 ] || export WINEPREFIX=$build/wineprefix-dpi$dpi PLUM_TEST_DPI=$dpi
-# What an earlier run left goes: this prefix's wineserver (old display, registry), D:, Temp.
+# What an earlier run left goes: this prefix's wineserver (old display, registry), D: (with the
+# folders a test made immutable), Temp, the dock's folder in the user's application data.
 wineserver -k >/dev/null 2>&1 || true
 wineserver -w
 if [ "$dpi" != 0 ]; then  # the registry is read when the prefix's wineserver starts
@@ -58,19 +79,26 @@ if [ "$dpi" != 0 ]; then  # the registry is read when the prefix's wineserver st
   ln -s "$base/drive_c" "$WINEPREFIX/drive_c"
   sed -i "/^\[Control Panel\\\\\\\\Desktop\]/a \"LogPixels\"=dword:$(printf %08x "$dpi")" "$WINEPREFIX/user.reg"
 else
-  rm -rf "${build:?}"/drive_d/* "$build"/share/* "$WINEPREFIX"/drive_c/users/*/Temp/*
+  chattr -R -i "${build:?}"/drive_d 2>/dev/null || true
+  rm -rf "${build:?}"/drive_d/* "$build"/share/* "$WINEPREFIX"/drive_c/users/*/Temp/* \
+    "$WINEPREFIX"/drive_c/users/*/AppData/Roaming/PLUM_DOCK
 fi
 # The wineserver and Wine's services start now, without a test's output pipe for a runner to wait
 # on. A DPI session is the test itself, so a time-out's kill ends it; its server goes 5 s after.
 if [ "$dpi" != 0 ]; then wineserver -p5; else wineserver -p; fi </dev/null >/dev/null 2>&1
 wine cmd /c exit </dev/null >/dev/null 2>&1
-if [ "$dpi" = 0 ]; then  # JDKs a test registered and could not remove (ended at its time-out)
-  for view in '' 'WOW6432Node\'; do
-    for key in 'JavaSoft\JDK' 'JavaSoft\Java Development Kit' 'Eclipse Adoptium' 'Microsoft\JDK' \
-      'Azul Systems'; do
-      echo "[-HKEY_LOCAL_MACHINE\\SOFTWARE\\$view$key]"
+if [ "$dpi" = 0 ]; then  # JDKs a test registered, application data it moved (at its time-out)
+  {
+    for view in '' 'WOW6432Node\'; do
+      for key in 'JavaSoft\JDK' 'JavaSoft\Java Development Kit' 'Eclipse Adoptium' 'Microsoft\JDK' \
+        'Azul Systems'; do
+        echo "[-HKEY_LOCAL_MACHINE\\SOFTWARE\\$view$key]"
+      done
     done
-  done | sed '1i REGEDIT4' >"$WINEPREFIX/drive_c/jdks.reg"
+    echo '[HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders]'
+    printf '"AppData"=hex(2):%s\n' "$(printf '%s\0' '%USERPROFILE%\AppData\Roaming' |
+      od -An -tx1 -v | tr -s ' \n' ',' | sed 's/^,//;s/,$//')"
+  } | sed '1i REGEDIT4' >"$WINEPREFIX/drive_c/jdks.reg"
   wine regedit /s 'C:\jdks.reg' </dev/null >/dev/null 2>&1
 fi
 [ "$dpi" = 0 ] || exec "$@"

@@ -95,6 +95,13 @@ struct ScreenDcTraits {
   static void Close(Handle h) { ReleaseDC(nullptr, h); }
 };
 
+// Text the system allocated with CoTaskMemAlloc, such as a known folder's path.
+struct TaskTextTraits {
+  using Handle = wchar_t*;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) { CoTaskMemFree(h); }
+};
+
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using FileHandle = UniqueHandle<FileHandleTraits>;
 using RegKey = UniqueHandle<RegKeyTraits>;
@@ -105,6 +112,7 @@ using MemoryDc = UniqueHandle<MemoryDcTraits>;
 using IconHandle = UniqueHandle<IconTraits>;
 using CursorHandle = UniqueHandle<CursorTraits>;
 using ScreenDc = UniqueHandle<ScreenDcTraits>;
+using TaskText = UniqueHandle<TaskTextTraits>;
 
 // A GDI object selected into a device context while this lives; the object
 // it replaced goes back when it ends.

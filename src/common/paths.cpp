@@ -6,6 +6,41 @@
 
 namespace plum {
 
+std::wstring ExecutablePath() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n < path.size()) {
+      path.resize(n);
+      return path;
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
+std::wstring PlainPath(std::wstring path) {
+  // Wine gives a program started from a share its path as "UNC\server\...",
+  // the extended form without its "\\?\".
+  if (path.rfind(L"UNC\\", 0) == 0) path.insert(0, L"\\\\?\\");
+  if (path.rfind(L"\\\\?\\UNC\\", 0) == 0) return path.replace(0, 8, L"\\\\");
+  if (path.rfind(L"\\\\?\\", 0) == 0 && path.size() > 5 && path[5] == L':') return path.erase(0, 4);
+  return path;
+}
+
+std::wstring EnvironmentValue(const wchar_t* name) {
+  DWORD size = GetEnvironmentVariableW(name, nullptr, 0);
+  for (int attempt = 0; size > 0 && attempt < 4; ++attempt) {
+    std::wstring value(size, L'\0');
+    const DWORD length = GetEnvironmentVariableW(name, value.data(), size);
+    if (length < size) {
+      value.resize(length);
+      return value;
+    }
+    size = length;  // it grew in between
+  }
+  return {};
+}
+
 std::wstring ShortPathOf(const std::wstring& path) {
   // A path on a drive of MAX_PATH or more reaches the system only in its
   // \\?\ form, and its short form comes back in it.

@@ -63,12 +63,10 @@ bool IsOwnWindow(HWND other) {
 
 }  // namespace
 
-bool MainForm::Create(HINSTANCE instance, SetForm& settings, const std::wstring& appFolder) {
+bool MainForm::Create(HINSTANCE instance, SetForm& settings, const DockFiles& files) {
   instance_ = instance;
   settings_ = &settings;
-  appFolder_ = appFolder;
-  for (int slot = 0; slot < kSlotCount; ++slot) scripts_[slot] = SlotScriptPath(appFolder, slot);
-  viewer_ = appFolder + kViewerFileName;
+  files_ = files;
 
   if (!RegisterFormClass(instance, kClassName, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)))
     return false;
@@ -229,7 +227,7 @@ bool MainForm::IsDoubleClick(int slot, WORD notification) {
 // Runs the slot's script, which `tool` wrote; the next activation title is
 // taken from it.
 bool MainForm::Run(int slot, const std::wstring& tool) {
-  return ReportIfFailed(hwnd_, RunSlot(scripts_[slot], tool, activationTitle_));
+  return ReportIfFailed(hwnd_, RunSlot(files_.Script(slot), tool, activationTitle_));
 }
 
 // Deliberate: a re-run follows the file as it is now (a source first saved
@@ -244,14 +242,15 @@ void MainForm::Rerun(int slot) {
     Run(slot, settings_->ToolCommand(slot));
     return;
   }
-  WriteSlotScript(scripts_[slot], slot, last.path, last.tool, viewer_);
+  WriteSlotScript(files_.Script(slot), slot, last.path, last.tool, files_.viewer);
   Run(slot, last.tool);
 }
 
 void MainForm::HandleDrop(int slot) {
   const std::wstring path = droppedPath_[slot];
   const std::wstring tool = settings_->ToolCommand(slot);
-  if (!ReportIfFailed(hwnd_, WriteSlotScript(scripts_[slot], slot, path, tool, viewer_))) return;
+  if (!ReportIfFailed(hwnd_, WriteSlotScript(files_.Script(slot), slot, path, tool, files_.viewer)))
+    return;
   lastDrop_[slot] = {path, tool};
   if (!Run(slot, tool)) return;
   if (!tooltip_) return;  // a dock without tool tips
@@ -288,10 +287,10 @@ LRESULT MainForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
           ShowVersionForm(instance_, hwnd_);
           return 0;
         case IDM_HELP_PRO:
-          ReportIfFailed(hwnd_, OpenInBrowser(ProgramHelpPath(appFolder_)));
+          ReportIfFailed(hwnd_, OpenInBrowser(ProgramHelpPath(files_.appFolder)));
           return 0;
         case IDM_HELP_LIB:
-          ReportIfFailed(hwnd_, OpenInBrowser(LibraryHelpPath(appFolder_)));
+          ReportIfFailed(hwnd_, OpenInBrowser(LibraryHelpPath(files_.appFolder)));
           return 0;
       }
       return 0;

@@ -8,6 +8,7 @@
 #include <array>
 #include <string>
 
+#include "common/dock_files.h"
 #include "common/handles.h"
 #include "common/slots.h"
 #include "forms/dpi.h"
@@ -24,7 +25,7 @@ class MainForm final : public FormWindow {
 
   // Creates the hidden window. Its load step opens the program's console
   // and sets the first activation title.
-  bool Create(HINSTANCE instance, SetForm& settings, const std::wstring& appFolder);
+  bool Create(HINSTANCE instance, SetForm& settings, const DockFiles& files);
   void Show();
   // Starts OLE on this thread and gives the slots their drop targets and
   // tool tips. Done once the window shows: nothing can be dropped on a
@@ -50,9 +51,7 @@ class MainForm final : public FormWindow {
 
   HINSTANCE instance_ = nullptr;
   SetForm* settings_ = nullptr;
-  std::wstring appFolder_;
-  std::array<std::wstring, kSlotCount> scripts_;  // each slot's script
-  std::wstring viewer_;                           // the applet viewer's file
+  DockFiles files_;
   Console console_;
   std::wstring activationTitle_;
   std::array<BitmapHandle, kSlotCount> pictures_;

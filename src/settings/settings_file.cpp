@@ -63,6 +63,19 @@ SettingRead ReadSettingOrDefault(const std::wstring& section, const std::wstring
   return result;
 }
 
+SettingRead ReadStartSetting(const std::wstring& section, const std::wstring& key,
+                             const std::wstring& file, const std::wstring& adminFile,
+                             const std::wstring& defaultValue) {
+  if (adminFile.empty()) return ReadSettingOrDefault(section, key, file, defaultValue);
+  SettingRead result;
+  for (const std::wstring* source : {&file, &adminFile}) {
+    result.value = ReadSetting(section, key, *source);
+    if (!result.value.empty()) return result;
+  }
+  result.value = defaultValue;
+  return result;
+}
+
 int AlwaysInFrontFromText(std::wstring_view text) {
   while (!text.empty() && (text.front() == L' ' || text.front() == L'\t')) text.remove_prefix(1);
   while (!text.empty() && (text.back() == L' ' || text.back() == L'\t')) text.remove_suffix(1);

@@ -32,9 +32,6 @@ enum AlwaysInFront : int { kUnticked = 0, kTicked = 1, kGreyed = 2 };
 // other text means the default, 1 (ticked).
 int AlwaysInFrontFromText(std::wstring_view text);
 
-// The settings file's name in the app folder.
-inline constexpr wchar_t kSettingsFileName[] = L"plum_dock.ini";
-
 // Reads one value (at most 1023 bytes of it in the ANSI code page). A missing
 // file, section or key reads as the empty string.
 std::wstring ReadSetting(const std::wstring& section, const std::wstring& key,
@@ -52,6 +49,15 @@ struct SettingRead {
 // is read again after the write, so the caller gets what the file now holds.
 SettingRead ReadSettingOrDefault(const std::wstring& section, const std::wstring& key,
                                  const std::wstring& file, const std::wstring& defaultValue);
+
+// Reads one value at start-up from the data folder's settings file `file`.
+// Without an administrator's file (`adminFile` empty), ReadSettingOrDefault.
+// With one, `file` is the user's own: its value, else the administrator's,
+// else `defaultValue`, and neither file is written, so that a value the
+// administrator changes later still reaches the user.
+SettingRead ReadStartSetting(const std::wstring& section, const std::wstring& key,
+                             const std::wstring& file, const std::wstring& adminFile,
+                             const std::wstring& defaultValue);
 
 struct SettingWrite {
   bool ok = true;

@@ -29,20 +29,6 @@ constexpr Registration kRegistrations[] = {
 // The shipped program runs 32-bit and most JDKs are 64-bit: both views are read.
 constexpr REGSAM kViews[] = {KEY_WOW64_64KEY, KEY_WOW64_32KEY};
 
-std::wstring EnvironmentValue(const wchar_t* name) {
-  DWORD size = GetEnvironmentVariableW(name, nullptr, 0);
-  for (int attempt = 0; size > 0 && attempt < 4; ++attempt) {
-    std::wstring value(size, L'\0');
-    const DWORD length = GetEnvironmentVariableW(name, value.data(), size);
-    if (length < size) {
-      value.resize(length);
-      return value;
-    }
-    size = length;  // it grew in between
-  }
-  return {};
-}
-
 // "<home>\bin\<program>.exe" when that file exists; empty otherwise.
 std::wstring ProgramIn(std::wstring home, const std::wstring& program) {
   if (home.empty()) return {};

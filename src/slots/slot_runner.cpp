@@ -90,7 +90,7 @@ Outcome RunSlot(const std::wstring& script, const std::wstring& toolCommand,
   if (!target) target = GetConsoleWindow();
   if (target) BringToFront(target);
 
-  // Quoted, so that a space in the app folder cannot make the system try a
+  // Quoted, so that a space in the data folder cannot make the system try a
   // shorter path ("C:\Program.exe") first.
   DWORD error = GetFileAttributesW(script.c_str()) == INVALID_FILE_ATTRIBUTES
                     ? GetLastError()

@@ -29,14 +29,6 @@ DWORD PlaceViewer(const std::wstring& path) {
 
 }  // namespace
 
-std::wstring SlotScriptName(int slot) {
-  return L"plum_dock" + DecimalText(static_cast<unsigned long>(slot)) + L".bat";
-}
-
-std::wstring SlotScriptPath(const std::wstring& appFolder, int slot) {
-  return appFolder + SlotScriptName(slot);
-}
-
 ScriptText ScriptForDrop(int slot, const std::wstring& droppedPath, const std::wstring& toolCommand,
                          const std::wstring& viewer, const SystemAnswers& system) {
   DroppedPath dropped;

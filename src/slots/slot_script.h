@@ -1,4 +1,4 @@
-// Slot scripts: the batch file "plum_dock<slot>.bat" in the app folder that
+// Slot scripts: the batch file "plum_dock<slot>.bat" in the data folder that
 // runs a slot's tool on a dropped file, in that file's folder.
 #pragma once
 
@@ -11,15 +11,6 @@
 #include "slots/script_text.h"
 
 namespace plum {
-
-// "plum_dock0.bat" .. "plum_dock2.bat", and the same under the app folder
-// (which ends in a backslash).
-std::wstring SlotScriptName(int slot);
-std::wstring SlotScriptPath(const std::wstring& appFolder, int slot);
-
-// The dock's applet viewer, a Java source that a java of JDK 11 to 25 runs
-// on a page or source with applet tags, beside the scripts.
-inline constexpr wchar_t kViewerFileName[] = L"plum_viewer.java";
 
 // What the system answers for a drop: the file's bytes, the tool's program,
 // the short forms, and the code pages.

@@ -1,5 +1,10 @@
 #include "startup/startup.h"
 
+#include <shlobj.h>
+
+#include "common/dock_files.h"
+#include "common/handles.h"
+#include "common/paths.h"
 #include "common/report.h"
 #include "common/slots.h"
 #include "common/text.h"
@@ -10,22 +15,48 @@
 namespace plum {
 namespace {
 
-std::wstring ExecutablePath() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (n < path.size()) {
-      path.resize(n);
-      return path;
-    }
-    path.resize(path.size() * 2);
-  }
+// Whether the dock keeps its files in the app folder `folder`: on a local or
+// removable drive (never on a network), and only when a file can be created
+// and removed there as this user, which one file of its own tells.
+bool KeepsFilesIn(const std::wstring& folder) {
+  if (folder.rfind(L"\\\\", 0) == 0) return false;  // \\server\share
+  const UINT drive = GetDriveTypeW(folder.substr(0, 3).c_str());
+  if (drive != DRIVE_FIXED && drive != DRIVE_REMOVABLE && drive != DRIVE_RAMDISK) return false;
+  const std::wstring probe =
+      Concat({folder, L"plum_dock", DecimalText(GetCurrentProcessId()), L".tmp"});
+  const FileHandle file(CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+  return file.valid();
+}
+
+// The user's own folder for the dock's files, "PLUM_DOCK" in the roaming
+// application data, created when missing: a folder that cannot be created
+// shows in the messages of the first file written there. Empty when the
+// system has no such folder for the user.
+std::wstring UserDataFolder() {
+  wchar_t* known = nullptr;
+  const HRESULT found =
+      SHGetKnownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_CREATE, nullptr, &known);
+  const TaskText owned(known);
+  if (FAILED(found) || !known) return {};
+  const std::wstring folder = std::wstring(known) + L"\\PLUM_DOCK\\";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  return folder;
+}
+
+// The app folder and the data folder, decided once.
+DockFiles FindDockFiles() {
+  const std::wstring appFolder = AppFolderOf(ExecutablePath());
+  if (KeepsFilesIn(appFolder)) return DockFilesIn(appFolder, appFolder);
+  const std::wstring user = UserDataFolder();
+  return DockFilesIn(appFolder, user.empty() ? appFolder : user);
 }
 
 }  // namespace
 
 std::wstring AppFolderOf(std::wstring_view executablePath) {
-  std::wstring folder(executablePath.substr(0, executablePath.find_last_of(L'\\') + 1));
+  std::wstring folder = PlainPath(std::wstring(executablePath));
+  folder.resize(folder.find_last_of(L'\\') + 1);
   if (folder.empty() || folder.back() != L'\\') folder += L'\\';
   return folder;
 }
@@ -35,11 +66,11 @@ bool StartUp(HINSTANCE instance) {
   static SetForm setForm;
   static MainForm mainForm;
 
-  const std::wstring appFolder = AppFolderOf(ExecutablePath());
-  const std::wstring settingsFile = appFolder + kSettingsFileName;
+  const DockFiles files = FindDockFiles();
+  const std::wstring& settingsFile = files.settingsFile;
 
   if (!setForm.Create(instance, settingsFile)) return false;
-  if (!mainForm.Create(instance, setForm, appFolder)) return false;
+  if (!mainForm.Create(instance, setForm, files)) return false;
   setForm.SetOwner(mainForm.hwnd());
 
   // The first default that could not be stored, and why.
@@ -49,11 +80,11 @@ bool StartUp(HINSTANCE instance) {
     return std::move(read.value);
   };
   for (int slot = 0; slot < kSlotCount; ++slot)
-    setForm.SetToolCommand(slot,
-                           keep(ReadSettingOrDefault(kSectionPath, kSlotKeys[slot], settingsFile,
-                                                     kDefaultToolCommands[slot])));
-  setForm.SetAlwaysInFrontState(AlwaysInFrontFromText(
-      keep(ReadSettingOrDefault(kSectionCheck, kKeyTop, settingsFile, kDefaultTop))));
+    setForm.SetToolCommand(
+        slot, keep(ReadStartSetting(kSectionPath, kSlotKeys[slot], settingsFile,
+                                    files.adminSettingsFile, kDefaultToolCommands[slot])));
+  setForm.SetAlwaysInFrontState(AlwaysInFrontFromText(keep(ReadStartSetting(
+      kSectionCheck, kKeyTop, settingsFile, files.adminSettingsFile, kDefaultTop))));
 
   mainForm.Show();
   const HRESULT drops = mainForm.AcceptDrops();

@@ -1,4 +1,4 @@
-// The program's start: the app folder, the settings-file path, the two
+// The program's start: the app folder and the data folder, the two
 // long-lived windows and the live settings' first values.
 #pragma once
 
@@ -9,7 +9,8 @@
 
 namespace plum {
 
-// The folder of an executable's path, always ending in a backslash.
+// The folder of an executable's path in its plain form, always ending in a
+// backslash.
 std::wstring AppFolderOf(std::wstring_view executablePath);
 
 // Runs the start-up sequence and shows the main window. False when a window
