@@ -99,6 +99,35 @@ TEST_F(DockTest, TheConsoleTellsOfAJavaTooOldAndAClassOlderThanItsSource) {
   EXPECT_TRUE(Shows(dock, banner + src.wstring() + L">java Hello &")) << Screen();
 }
 
+// A class whose main reads its arguments asks for them: typed words reach it as typed, and an
+// empty line, when a re-run asks again, gives none; a class that does not read them runs at once.
+TEST_F(DockTest, AClassThatReadsItsArgumentsAsksForThem) {
+  Dock dock(app.dir, "[CHECK]\r\nTOP=0\r\n");
+  ASSERT_TRUE(dock.main);
+  WriteFile(src / L"Args.class", ClassFile("Args", 52, "", "\x2A\xBE\x57\xB1"));  // args.length
+  dock.Drop(1, {src / L"Args.class"});
+  EXPECT_TRUE(Shows(dock,
+                    L"------コマンドを実行します------\n------コマンドライン引数を入力して "
+                    L"Enter を押してください (なければそのまま Enter)------\njava Args"))
+      << Screen();
+  EXPECT_TRUE(WaitRuns(log, 1, 1000).empty());
+  Click(Console());
+  Xdo({L"type", L"--delay", L"40", L"a \"two words\" & %PATH%"});
+  Xdo({L"key", L"Return"});
+  ASSERT_EQ(WaitRuns(log, 1).size(), 1u);
+  EXPECT_EQ(ToolRuns(log)[0].args,
+            (std::vector<std::wstring>{L"Args", L"a", L"two words", L"&", L"%PATH%"}));
+  dock.DoubleClick(1);
+  Sleep(1000);
+  Click(Console());
+  Xdo({L"key", L"Return"});
+  ASSERT_EQ(WaitRuns(log, 2).size(), 2u);
+  EXPECT_EQ(ToolRuns(log)[1].args, std::vector<std::wstring>{L"Args"});
+  WriteFile(src / L"Hello.class", ClassFile("Hello", 52));
+  dock.Drop(1, {src / L"Hello.class"});
+  EXPECT_EQ(WaitRuns(log, 3).size(), 3u);
+}
+
 // A source first saved in ASCII, then given Japanese text in UTF-8 and
 // compiled again by a double-click, with the machine's JDK reading sources
 // in MS932 as JDK 17 does on a Japanese Windows; its class then runs.

@@ -84,16 +84,23 @@ static std::string Narrow(const std::wstring& text, UINT codePage) {
 std::string Sjis(const std::wstring& text) { return Narrow(text, 932); }
 std::string Utf8(const std::wstring& text) { return Narrow(text, CP_UTF8); }
 
-std::string ClassFile(const std::string& name, char major, const std::string& source) {
-  const auto text = [](const std::string& t) {
-    return std::string("\x01\0", 2) + char(t.size()) + t;
-  };
-  std::string file = std::string("\xCA\xFE\xBA\xBE\0\0\0", 7) + major + '\0' +
-                     char(source.empty() ? 3 : 5) + std::string("\x07\0\x02", 3) + text(name);
-  if (!source.empty()) file += text("SourceFile") + text(source);
-  file += std::string("\0\x21\0\x01", 4);
-  if (!source.empty()) file += std::string("\0\0\0\0\0\0\0\0\0\x01\0\x03\0\0\0\x02\0\x04", 18);
-  return file;
+std::string ClassFile(const std::string& name, char major, const std::string& source,
+                      const std::string& mainCode, bool isStatic) {
+  const auto u2 = [](size_t n) { return std::string{char(n >> 8), char(n)}; };
+  const auto text = [&](const std::string& t) { return '\x01' + u2(t.size()) + t; };
+  std::string pool = "\x07" + u2(2) + text(name);  // #1 the class, #2 its name
+  if (!source.empty()) pool += text("SourceFile") + text(source);
+  const size_t main = source.empty() ? 3 : 5;  // "main", its type and "Code" from here
+  if (!mainCode.empty()) pool += text("main") + text("([Ljava/lang/String;)V") + text("Code");
+  const std::string file = std::string("\xCA\xFE\xBA\xBE\0\0\0", 7) + major + '\0' +
+                           char(mainCode.empty() ? main : main + 3) + pool + u2(0x21) + u2(1);
+  if (source.empty() && mainCode.empty()) return file;
+  std::string method = u2(isStatic ? 9 : 1) + u2(main) + u2(main + 1) + u2(1) + u2(main + 2) +
+                       u2(0) + u2(12 + mainCode.size()) + u2(2) + u2(2) + u2(0) +
+                       u2(mainCode.size()) + mainCode + u2(0) + u2(0);
+  return file + u2(0) + u2(0) + u2(0) + u2(mainCode.empty() ? 0 : 1) +
+         (mainCode.empty() ? "" : method) + u2(source.empty() ? 0 : 1) +
+         (source.empty() ? "" : u2(3) + u2(0) + u2(2) + u2(4));
 }
 
 fs::path Here() {

@@ -26,8 +26,10 @@ std::string ReadFile(const fs::path& file);  // empty when missing
 void WriteFile(const fs::path& file, const std::string& bytes);
 std::string Sjis(const std::wstring& text);
 // A class file of `major` that defines only its own name (e.g. "chap01/Hello") and, when given, the
-// source it came from; without one it ends after its own name.
-std::string ClassFile(const std::string& name, char major = 61, const std::string& source = "");
+// source it came from and a main(String[]) of that code, static or not; else it ends after its
+// name.
+std::string ClassFile(const std::string& name, char major = 61, const std::string& source = "",
+                      const std::string& mainCode = "", bool isStatic = true);
 std::string Utf8(const std::wstring& text);
 fs::path Here();  // the test programs' folder (tool.exe, drag_source.exe)
 

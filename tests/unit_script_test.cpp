@@ -79,7 +79,14 @@ std::wstring Compose(const Drop& d) {
       {L" & if errorlevel 1 goto :eof\r\ncls\r\n@ECHO ------コマンドを実行します------", L" |"},
       {L"\r\n", L" "},
       {kEndLine, L""},
-      {L" & goto :eof\r\n", L""}};
+      {L" & goto :eof\r\n", L""},
+      // A program that reads its arguments: "?", the prompt in [], the loop's first letter.
+      {L"& echo ------コマンドライン引数を入力して Enter を押してください (なければそのまま "
+       L"Enter)------",
+       L"?"},
+      {L"@set \"PLUM_DOCK_ARGS==\" & set /p \"PLUM_DOCK_ARGS=", L"["},
+      {L"\" & for /f \"tokens=1* delims==\" %%", L"]"},
+      {L" in ('set PLUM_DOCK_ARGS') do @", L" "}};
   std::wstring text = script.text;
   for (const auto& [part, replacement] : fixed) {
     const size_t at = text.find(part);
@@ -90,6 +97,7 @@ std::wstring Compose(const Drop& d) {
 
 TEST(ScriptText, EachKindOfDrop) {
   const std::string classInChap01 = ClassFile("chap01/Hello");
+  const std::string args = "\x2A\xBE\x57\xB1";  // a main that reads args.length
   const std::wstring tooLong = L"C:\\" + std::wstring(256, L'x') + L"\\A.java";
   const wchar_t* const jdk21 = L"C:\\jdk-21\\bin\\java.exe";
   const std::wstring tooOld = L"------このクラスの実行には Java ";
@@ -146,6 +154,8 @@ TEST(ScriptText, EachKindOfDrop) {
        L"[read java] cd /d \"C:\\w\" | java -Dfile.encoding=UTF-8 J.java"},
       {{2, L"javac", L"C:\\w\\jp\\Ex\\Hello.java", Utf8(L"\uFEFF/* 例 */ // c\n package jp . ex;")},
        L"[read] cd /d \"C:\\w\" | javac -encoding UTF-8 jp/Ex/Hello.java"},
+      {{2, L"javac", L"C:\\w\\app_a\\chap09\\a9_1\\A.java", "package app_a.chap09.a9_1;"},
+       L"[read] cd /d \"C:\\w\" | javac app_a/chap09/a9_1/A.java"},
       {{2, L"javac", L"C:\\w\\other\\Hello.java", "package chap01;"},
        L"[read] cd /d \"C:\\w\\other\" | javac Hello.java"},
       {{2, L"javac", L"C:\\w\\chap01\\J.java", "/* never closed"},
@@ -156,6 +166,8 @@ TEST(ScriptText, EachKindOfDrop) {
       // than 18, a source's own, and the Java a class needs when the tool's is older.
       {{1, L"java", L"C:\\w\\Hello.class", "", L"", L"", false, 17},
        L"[read java] cd /d \"C:\\w\" | java Hello"},
+      {{1, L"java", L"C:\\w\\Hello.class", "", L"", L"", false, 18},
+       L"[read java] cd /d \"C:\\w\" | java -Dfile.encoding=MS932 Hello"},
       {{1, L"java -Dfile.encoding=UTF-8", L"C:\\w\\Hello.class"},
        L"[read java] cd /d \"C:\\w\" | java -Dfile.encoding=UTF-8 Hello"},
       {{1, L"java", L"C:\\w\\J.java", Sjis(L"// 日本"), L"", L"", false, 17},
@@ -192,6 +204,20 @@ TEST(ScriptText, EachKindOfDrop) {
        L"[read] cd /d \"C:\\w\" | \"C:\\Program Files\\Java\\jdk-21\\bin\\javac.exe\" -g A.java"},
       {{1, L"java", L"C:\\w\\Hello.class", "", L"C:\\jdk\\bin\\java.exe"},
        L"[read java] cd /d \"C:\\w\" | C:\\jdk\\bin\\java.exe -Dfile.encoding=MS932 Hello"},
+      // A class or source whose main reads its arguments asks for them, the name it runs by in the
+      // prompt when plain; the loop's letters are never ones that follow a % in a name.
+      {{1, L"java", L"C:\\w\\app_a\\chap09\\a9_1\\A.class",
+        ClassFile("app_a/chap09/a9_1/A", 61, "", args)},
+       L"[read java] cd /d \"C:\\w\" |? [java app_a.chap09.a9_1.A]A java -Dfile.encoding=MS932 "
+       L"app_a.chap09.a9_1.A %%B"},
+      {{1, L"java", L"C:\\w\\%A&b.class", ClassFile("%A&b", 61, "", args)},
+       L"[read java] cd /d \"C:\\w\" |? [java ]B java -Dfile.encoding=MS932 \"%%A&b\" %%C"},
+      {{1, L"java", L"C:\\w\\A.java", "class A { static void main(String... a) { f(a); } }"},
+       L"[read java] cd /d \"C:\\w\" |? [java A.java]A java -Dfile.encoding=MS932 A.java %%B"},
+      {{1, L"java", L"C:\\w\\A.java", "class A { static void main(String a[]) { /* a */ } }"},
+       L"[read java] cd /d \"C:\\w\" | java -Dfile.encoding=MS932 A.java"},
+      {{1, L"java", L"C:\\w\\A.java", "class A { static void main(final String[] a) {}\n}"},
+       L"[read java] cd /d \"C:\\w\" | java -Dfile.encoding=MS932 A.java"},
       // An appletviewer that no JDK here has: the dock's viewer on a java that runs applets (the
       // PATH's, an installed one, one of unknown version), or the line when every one is too new.
       {{0, L"appletviewer", L"C:\\w\\A.html", "", L"", L"", false, 17},
@@ -211,6 +237,29 @@ TEST(ScriptText, EachKindOfDrop) {
        L"cd /d \"C:\\w\" | \"C:\\jdk8\\bin\\appletviewer.exe\" A.html"},
   };
   for (const auto& [drop, lines] : drops) EXPECT_EQ(Compose(drop), lines) << Utf8(drop.dropped);
+}
+
+// Whether the main the launcher runs reads its parameter, its code walked instruction by
+// instruction: bytes inside operands and switch padding are no loads; a damaged file reads none.
+TEST(ScriptText, AClassWhoseMainReadsItsArguments) {
+  using namespace std::string_literals;
+  const std::string asking = ClassFile("A", 61, "", "\x2A\xBE\x57\xB1");  // args.length
+  const std::string switches = "\x03\xAA\x2A\x2A\0\0\0\x2A\0\0\0\0\0\0\0\0\0\0\0\x2A"s +
+                               "\x03\0\xAB\x2A\0\0\0\x2A\0\0\0\x01\0\0\0\x2A\0\0\0\x2A\x2A\xB1"s;
+  const std::pair<std::string, bool> classes[] = {
+      {asking, true},
+      {ClassFile("A", 61, "A.java", "\x2A\xB8\0\x01\xB1"s), true},  // foo(args)
+      {ClassFile("A", 61, "", "\x2B\xBE\x57\xB1", false), true},    // an instance main's
+      {ClassFile("A", 61, "", "\x2A\x57\xB1", false), false},       // `this` only
+      {ClassFile("A", 61, "", "\xB1"), false},
+      {ClassFile("A", 61, "", "\xC4\x19\0\0\xB1"s), true},  // wide aload 0
+      {ClassFile("A", 61, "", "\x10\x2A\x57\x11\x2A\x2B\x57\xB1"), false},
+      {ClassFile("A", 61, "", switches), true},  // an aload_0 after the two switches
+      {std::string(asking).replace(asking.size() - 11, 1, "\x40"), false},  // code past its end
+      {std::string(asking).replace(asking.size() - 33, 1, "\x02"), false},  // "two methods"
+  };
+  for (const auto& row : classes)
+    EXPECT_EQ(plum::ReadClassFile(row.first).readsArguments, row.second) << &row - classes;
 }
 
 TEST(ScriptText, RefusalsNameWhatStopsThem) {
@@ -237,7 +286,10 @@ struct ScriptTest : ::testing::Test {
   plum::Outcome Write(int slot, const fs::path& dropped, const std::wstring& tool) {
     return plum::WriteSlotScript(Bat(slot), slot, dropped, tool, L"");
   }
-  int Run(int slot) { return RunWait(L"cmd /c \"\"" + Bat(slot).wstring() + L"\" >nul 2>nul\""); }
+  int Run(int slot, const fs::path& input = L"nul") {  // with `input` as what is typed
+    return RunWait(L"cmd /c \"\"" + Bat(slot).wstring() + L"\" <\"" + input.wstring() +
+                   L"\" >nul 2>nul\"");
+  }
 };
 
 // Code page 932 with CR LF, or, when refused, the old script as it was; a
@@ -262,6 +314,26 @@ TEST_F(ScriptTest, WrittenWholeInTheConsoleCodePageOrNotAtAll) {
     CloseHandle(held);
     EXPECT_EQ(ReadFile(Bat(2)), error ? written : "short") << sharing;
   }
+  // Held by its running cmd.exe and mapped here, which keeps it from getting shorter: the new text
+  // does not go in, the old one goes back, and the message says nothing of a half-written script.
+  SetEnvironmentVariableW(L"PLUM_TOOL_HOLD", (work.dir / L"release").c_str());
+  ASSERT_TRUE(Write(2, work.dir / L"A.java", PlaceTool(work.dir / L"javac.exe")).ok);
+  const std::string running = ReadFile(Bat(2));
+  const Process cmd = Spawn(L"cmd /c \"" + Bat(2).wstring() + L"\"");
+  SetEnvironmentVariableW(L"PLUM_TOOL_HOLD", nullptr);
+  ASSERT_TRUE(WaitFor([&] { return !ToolRuns(log).empty(); }));
+  const HANDLE file = CreateFileW(Bat(2).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, 0, nullptr);
+  const HANDLE mapping = CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+  void* const view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
+  const std::wstring failed = Write(2, L"C:\\w\\A.java", L"javac").message;
+  UnmapViewOfFile(view);
+  CloseHandle(mapping);
+  CloseHandle(file);
+  WriteFile(work.dir / L"release", "");
+  EXPECT_NE(failed, L"");
+  EXPECT_EQ(failed.find(L"途中まで"), std::wstring::npos) << Utf8(failed);
+  EXPECT_EQ(ReadFile(Bat(2)), running);
   EXPECT_EQ(std::distance(fs::directory_iterator(app.dir), {}), 1);
 }
 
@@ -269,7 +341,10 @@ TEST_F(ScriptTest, WrittenWholeInTheConsoleCodePageOrNotAtAll) {
 // (under a folder whose name cmd.exe would act on, with no space in its path,
 // so that a quote can come from nothing else) runs once, in the file's
 // folder, with the name as its one argument, and canary.exe beside the file
-// never runs. Folders outside code page 932 go by their short form.
+// never runs. Folders outside code page 932 go by their short form. A
+// source that reads its arguments gets the typed line's words after it, as
+// typed, also when the names hold %X for the loop's letters; on the share
+// nothing is typed (the input ends), and it runs with none.
 TEST_F(ScriptTest, HostileNamesRunAsOneArgumentInTheirFolder) {
   const fs::path tools = plum::ShortPathOf(work.dir);
   ASSERT_EQ(tools.wstring().find(L' '), std::wstring::npos);
@@ -280,27 +355,41 @@ TEST_F(ScriptTest, HostileNamesRunAsOneArgumentInTheirFolder) {
       {L"表 能 ソ ポ", L"能 ソ表 & canary.java", L"%PATH%"},
       {L"(canary)", L"a)&(canary.java", L"x(y);z,=w"},
       {L"%%~f0", L"%CD% =canary= '`.java", L"R&D \u20AC"},
+      {L"%A %~nxB", L"%B %~$PATH:A.java", L"%~fA"},
       {L"x", std::wstring(200, L'&') + L".java", L"bin"},
       {L"M\u00FCller \u20AC", L"Hello.java", L"bin"},
       {std::wstring(250, L'L'), L"Hello.java", L"bin"},  // too long for cmd.exe in the work folder
   };
+  const fs::path typed = work.dir / L"typed.txt";
+  WriteFile(typed, "a \"two words\" & canary | b > out.txt ^ %PATH% !PATH!\r\n");
+  const std::vector<std::wstring> words = {L"a", L"two words", L"&", L"canary", L"|",     L"b",
+                                           L">", L"out.txt",   L"^", L"%PATH%", L"!PATH!"};
   size_t runs = 0;
   // Drive D: and a network share, emptied by tests/wine-session.sh.
   for (const fs::path& drive : {work.dir, fs::path(L"D:\\"), fs::path(L"\\\\plum\\share")}) {
     for (const auto& n : names) {
       const fs::path folder = drive / n[0];
-      if (drive.wstring()[0] == L'\\' && &n >= &names[7]) continue;  // a share has no short names
+      if (drive.wstring()[0] == L'\\' && &n >= &names[8]) continue;  // a share has no short names
       fs::create_directories(folder);
-      WriteFile(folder / n[1], "class X {}");
       PlaceTool(folder / L"canary.exe");
-      ASSERT_TRUE(Write(1, folder / n[1], PlaceTool(tools / n[2] / L"javac.exe")).ok) << Utf8(n[1]);
-      EXPECT_EQ(Run(1), 0);
-      const std::vector<ToolRun> all = ToolRuns(log);
-      ++runs;
-      ASSERT_EQ(all.size(), runs) << Utf8(folder / n[1]) << " " << Utf8(n[2]);
-      EXPECT_EQ(all.back().program, L"javac.exe");
-      EXPECT_TRUE(fs::equivalent(all.back().folder, folder)) << Utf8(all.back().folder);
-      EXPECT_EQ(all.back().args, std::vector<std::wstring>{n[1]});
+      for (const std::wstring program : {L"javac.exe", L"java.exe"}) {
+        const bool asks = program == L"java.exe";
+        WriteFile(folder / n[1], asks ? "class X { static void main(String[] a) { a[0] = \"\"; } }"
+                                      : "class X {}");
+        ASSERT_TRUE(Write(1, folder / n[1], PlaceTool(tools / n[2] / program)).ok) << Utf8(n[1]);
+        const bool share = drive.wstring()[0] == L'\\';
+        EXPECT_EQ(Run(1, share ? fs::path(L"nul") : typed), 0);
+        const std::vector<ToolRun> all = ToolRuns(log);
+        ++runs;
+        ASSERT_EQ(all.size(), runs) << Utf8(folder / n[1]) << " " << Utf8(n[2]);
+        EXPECT_EQ(all.back().program, program);
+        EXPECT_TRUE(fs::equivalent(all.back().folder, folder)) << Utf8(all.back().folder);
+        std::vector<std::wstring> args = {n[1]};
+        if (asks) args.insert(args.begin(), L"-Dfile.encoding=MS932");
+        if (asks && !share) args.insert(args.end(), words.begin(), words.end());
+        EXPECT_EQ(all.back().args, args);
+        EXPECT_FALSE(fs::exists(folder / L"out.txt"));
+      }
     }
   }
   // A folder gone before the run: the tool does not run.
@@ -333,11 +422,13 @@ struct JdkTest : ScriptTest {
 };
 
 TEST_F(JdkTest, CompilesAndRunsWhatLearnersDrop) {
-  WriteFile(src / L"Hello.java", "public class Hello { " + main + "\"ran\"); } }");
+  WriteFile(src / L"Hello.java", "public class Hello { " + main + "\"ran\" + a.length); } }");
   RunTo(2, javac, src / L"Hello.java", src / L"Hello.class");
   const plum::ClassFile compiled = plum::ReadClassFile(ReadFile(src / L"Hello.class"));
   EXPECT_EQ(compiled.sourceFile + L" " + std::to_wstring(compiled.java()), L"Hello.java 17");
-  RunTo(1, java, src / L"Hello.class", src / L"ran.txt");
+  EXPECT_TRUE(compiled.readsArguments);
+  RunTo(1, java, src / L"Hello.class", src / L"ran.txt");  // nothing typed: no arguments
+  EXPECT_EQ(ReadFile(src / L"ran.txt"), "ran0");
   SetCurrentDirectoryW(src.c_str());  // the jar tool takes Linux paths: relative ones
   const Process jar =
       Spawn(Line({jdk / L"bin" / L"jar.exe", L"cfe", L"App.jar", L"Hello", L"Hello.class"}));

@@ -228,6 +228,9 @@ SlotRun PlanSlotRun(const DropFacts& drop, const std::wstring& viewer) {
           {L"-Dfile.encoding=",
            kind == SourceBytes::kUtf8 ? L"UTF-8" : JavaEncodingName(drop.ansiCodePage), L" "});
   }
+  if (drop.rule == JavaRule::kLauncherClass) run.asksArguments = drop.classFile.readsArguments;
+  if (drop.rule == JavaRule::kLauncherSource)
+    run.asksArguments = SourceReadsArguments(drop.contents, drop.ansiCodePage);
   if (tool.java && tool.java < needed)
     run.notices.push_back(
         {NoticeKind::kJavaTooOld,

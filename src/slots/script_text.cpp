@@ -32,6 +32,45 @@ constexpr wchar_t kEndOfBatch[] = L" & goto :eof";
 constexpr wchar_t kEndLine[] =
     L" & call @echo ------コマンドが終了しました (終了コード %%errorlevel%%)------";
 
+// The lines of a program that reads its arguments. Deliberate: the prompt
+// and the run stand on the tool's one line (see kEndOfBatch). set /p reads
+// the typed line into a variable; for /f takes it back from what "set"
+// prints, name=value, so that the value goes onto the tool's command line
+// only after cmd.exe has parsed it: & | < > ^ ( ) % ! reach the program as
+// typed, quotes group words, nothing runs or redirects. An empty line sets
+// nothing (or the variable to nothing): the variable is first given "=",
+// which leaves the loop's value empty, so that the loop still runs once.
+// The loop's own line is not echoed: the prompt shows the command instead.
+constexpr wchar_t kAskLine[] =
+    L"& echo ------コマンドライン引数を入力して Enter を押してください (なければそのまま "
+    L"Enter)------";
+constexpr wchar_t kArgumentsVariable[] = L"PLUM_DOCK_ARGS";
+
+bool IsAsciiLetter(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
+
+// The first of two letters in a row that can name the for /f loop's
+// variables (the name and the value "set" prints) in `body`. Inside the loop
+// cmd.exe puts its values in place of %X and %~modifiersX also in the
+// script's own names, where a doubled %% has become %: letters that follow
+// a % in `body` (with ~, $ and : between) are left out. 0 when no two in a
+// row are free.
+wchar_t LoopLetter(std::wstring_view body) {
+  std::wstring taken;
+  for (size_t at = body.find(L'%'); at != std::wstring_view::npos; at = body.find(L'%', at + 1))
+    for (size_t k = at + 1;
+         k < body.size() && (IsAsciiLetter(body[k]) ||
+                             std::wstring_view(L"~$:").find(body[k]) != std::wstring_view::npos);
+         ++k)
+      taken += body[k];
+  for (wchar_t c = L'A'; c < L'z'; ++c) {
+    const wchar_t next = static_cast<wchar_t>(c + 1);
+    if (IsAsciiLetter(c) && IsAsciiLetter(next) && taken.find(c) == std::wstring::npos &&
+        taken.find(next) == std::wstring::npos)
+      return c;
+  }
+  return 0;
+}
+
 std::wstring DoublePercents(std::wstring_view text) {
   std::wstring out;
   for (wchar_t c : text) {
@@ -217,15 +256,29 @@ ScriptText ComposeSlotScript(const SlotRun& run, UINT codePage, const ShortFormL
   // "echo text& echo" prints the text and nothing after it.
   std::wstring notices;
   for (const Notice& notice : run.notices) notices += L"& echo " + notice.text;
+  const std::wstring command =
+      Concat({*tool, L" ", run.options, viewer, run.viewerOptions, argument});
+  const std::wstring end = Concat({kEndLine, network ? L" & popd" : L"", kEndOfBatch});
+  // Deliberate: the prompt shows the name the tool gets only when it is a
+  // plain one; no loop letters left free (a name full of %X) asks nothing.
+  const wchar_t loop = run.asksArguments ? LoopLetter(command + end) : 0;
+  std::wstring toolLine = command + end;
+  if (loop) {
+    bool plain = true;  // the code page holds it: else the drop was refused
+    for (wchar_t c : run.argument)
+      plain = plain && (c >= 0x80 || iswalnum(c) || c == L'_' || c == L'$' || c == L'.');
+    notices += kAskLine;
+    toolLine =
+        Concat({L"@set \"", kArgumentsVariable, L"==\" & set /p \"", kArgumentsVariable, L"=java ",
+                plain ? run.argument : L"", L"\" & for /f \"tokens=1* delims==\" %%",
+                std::wstring(1, loop), L" in ('set ", kArgumentsVariable, L"') do @", command,
+                L" %%", std::wstring(1, static_cast<wchar_t>(loop + 1)), end});
+  }
   ScriptText script;
   script.viewer = !viewer.empty();
-  script.text = Concat({kFirstLine,     L"\r\n",  network ? L"pushd \"" : L"cd /d \"",
-                        *folder,        L"\"",    kStopUnlessEntered,
-                        L"\r\ncls\r\n", kBanner,  notices,
-                        L"\r\n",        *tool,    L" ",
-                        run.options,    viewer,   run.viewerOptions,
-                        argument,       kEndLine, network ? L" & popd" : L"",
-                        kEndOfBatch,    L"\r\n"});
+  script.text =
+      Concat({kFirstLine, L"\r\n", network ? L"pushd \"" : L"cd /d \"", *folder, L"\"",
+              kStopUnlessEntered, L"\r\ncls\r\n", kBanner, notices, L"\r\n", toolLine, L"\r\n"});
   return script;
 }
 

@@ -44,6 +44,9 @@ struct SlotRun {
   // Lines of the dock's own that the console shows before the tool runs, in
   // this order; texts of the dock's, never a name.
   std::vector<Notice> notices;
+  // The program reads its arguments: the console asks for them, and what
+  // the learner types follows the file.
+  bool asksArguments = false;
 };
 
 }  // namespace plum
