@@ -1,9 +1,7 @@
 // The applet viewer's readers, run natively by CTest: java -cp DIR ViewerTest DIR, with the
 // viewer and this file compiled into DIR.
-import java.nio.charset.Charset;
-import java.nio.charset.StandardCharsets;
-import java.nio.file.Path;
-import java.nio.file.Paths;
+import java.nio.charset.*;
+import java.nio.file.*;
 import java.util.Objects;
 
 class ViewerTest {

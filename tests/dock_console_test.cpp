@@ -180,7 +180,7 @@ TEST_F(DockTest, AppletsRunInTheDocksOwnViewer) {
   const fs::path ended = bridge / L"bin" / L"exit_code.txt", pkg = src / L"app_b" / L"HelloApplet";
   fs::create_directories(pkg);
   WriteFile(pkg / L"HelloApplet.java", R"(package app_b.HelloApplet;
-public class HelloApplet extends java.applet.Applet implements Runnable {
+public class HelloApplet extends java.applet.Applet {
   int radius;
   java.awt.Point dragged;
   void log(String line) {
@@ -200,8 +200,7 @@ public class HelloApplet extends java.applet.Applet implements Runnable {
       }
     });
   }
-  public void start() { new Thread(this).start(); }
-  public void run() { log("start"); }
+  public void start() { new Thread(() -> log("start")).start(); }
   public void stop() { log("stop"); }
   public void destroy() { log("destroy"); }
   public void paint(java.awt.Graphics g) {
@@ -213,11 +212,10 @@ public class HelloApplet extends java.applet.Applet implements Runnable {
   WriteFile(pkg / L"HelloApplet_Applet.html",
             "<applet code=\"HelloApplet.class\" width=\"300\" height=\"200\">\n"
             "<PARAM NAME=radius value=\"60\"></applet>\n");
-  WriteFile(
-      src / L"Hello.java",
-      "// <applet code=Hello width=120 height=80></applet>\n"
-      "public class Hello extends java.applet.Applet {\n  public void paint(java.awt.Graphics "
-      "g) { g.setColor(java.awt.Color.BLUE); g.fillRect(0, 0, 120, 80); }\n}\n");
+  WriteFile(src / L"Hello.java", R"(// <applet code=Hello width=120 height=80></applet>
+public class Hello extends java.applet.Applet {
+  public void paint(java.awt.Graphics g) { g.setColor(java.awt.Color.BLUE); g.fillRect(0, 0, 120, 80); }
+})");
   SetCurrentDirectoryW(src.c_str());  // a Linux javac takes relative paths
   const Process javac = Spawn(Line({tools / L"jdk 17" / L"bin" / L"javac.exe", L"Hello.java",
                                     L"app_b/HelloApplet/HelloApplet.java"}));
@@ -225,14 +223,11 @@ public class HelloApplet extends java.applet.Applet implements Runnable {
   ASSERT_TRUE(WaitFor([&] { return fs::exists(pkg / L"HelloApplet.class"); }, 60000));
   Sleep(500);
   const auto open = [&](const Dock& dock, const fs::path& file, const std::wstring& title) {
+    const std::vector<std::wstring> search = {L"xdotool", L"search", L"--onlyvisible", L"--name",
+                                              L"^Applet Viewer: " + title + L"$"};
     std::string id;
     dock.Drop(0, {file});
-    WaitFor(
-        [&] {
-          return Linux({L"xdotool", L"search", L"--onlyvisible", L"--name", L"^" + title + L"$"},
-                       &id);
-        },
-        60000);
+    WaitFor([&] { return Linux(search, &id); }, 60000);
     return std::wstring(id.begin(), id.end() - (id.empty() ? 0 : 1));
   };
   const auto close = [&](const std::wstring& window) {  // and the viewer's exit code
@@ -245,8 +240,7 @@ public class HelloApplet extends java.applet.Applet implements Runnable {
       {KEY_WOW64_64KEY, L"SOFTWARE\\JavaSoft\\JDK", L"17.0.99", L"", L"JavaHome"}, bridge);
   {
     Dock dock(app.dir, "[CHECK]\r\nTOP=0\r\n");
-    const std::wstring page =
-        open(dock, pkg / L"HelloApplet_Applet.html", L"Applet Viewer: HelloApplet");
+    const std::wstring page = open(dock, pkg / L"HelloApplet_Applet.html", L"HelloApplet");
     ASSERT_FALSE(page.empty()) << Screen();
     std::string size;
     Linux({L"xdotool", L"getwindowgeometry", L"--shell", page}, &size);
@@ -265,7 +259,7 @@ public class HelloApplet extends java.applet.Applet implements Runnable {
                          bridge);
   Dock dock(app.dir, "[CHECK]\r\nTOP=0\r\n");
   SetEnvironmentVariableW(L"JAVA_TOOL_OPTIONS", nullptr);
-  const std::wstring source = open(dock, src / L"Hello.java", L"Applet Viewer: Hello");
+  const std::wstring source = open(dock, src / L"Hello.java", L"Hello");
   ASSERT_FALSE(source.empty()) << Screen();
   EXPECT_TRUE(WaitFor([&] { return Pixel(source, 60, 40) == "00000000FFFF"; }));
   EXPECT_EQ(close(source), "0\n");
