@@ -17,12 +17,27 @@ cp build/win64/src/plum_dock.exe "$dock/"
 cp src/browser/help/help.html "$dock/"
 cp src/browser/help/help/index.html "$dock/help/"
 
-# Wine starts a Linux program reached through a name ending in .exe.
-for tool in java javac appletviewer; do
+# Wine starts a Linux program reached through a name ending in .exe. java is a
+# script that hands it each Windows absolute path as its Linux path: a Linux
+# java cannot open C:\... (the applet viewer that the dock writes is one).
+rm -f "$root"/build/jdk-bridge/*.exe
+for tool in javac appletviewer; do
   if command -v "$tool" >/dev/null 2>&1; then
-    ln -sfn "$(readlink -f "$(command -v "$tool")")" "$root/build/jdk-bridge/$tool.exe"
+    ln -s "$(readlink -f "$(command -v "$tool")")" "$root/build/jdk-bridge/$tool.exe"
   fi
 done
+if command -v java >/dev/null 2>&1; then
+  cat >"$root/build/jdk-bridge/java.exe" <<EOF
+#!/bin/sh
+export WINEPREFIX="$root/build/win64/wineprefix"
+for a; do
+  case \$a in [A-Za-z]:\\\\*) a=\$(winepath -u "\$a") ;; esac
+  shift; set -- "\$@" "\$a"
+done
+exec "$(readlink -f "$(command -v java)")" "\$@"
+EOF
+  chmod +x "$root/build/jdk-bridge/java.exe"
+fi
 bridge="WINEPATH=Z:${root//\//\\}\\build\\jdk-bridge"
 
 if [ -n "${DISPLAY:-}" ]; then
