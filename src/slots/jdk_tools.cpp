@@ -53,7 +53,12 @@ bool RunsJavaCode(JavaRule rule) {
   return rule == JavaRule::kLauncherClass || rule == JavaRule::kLauncherSource;
 }
 
-JavaRule JavaRuleFor(int slot, std::wstring_view program, std::wstring_view name) {
+JavaRule JavaRuleFor(int slot, const ResolvedTool& tool, std::wstring_view name) {
+  const std::wstring_view program = tool.program;
+  // A bare appletviewer that neither the PATH nor an installed JDK has.
+  if (slot == kAppletSlot && tool.bare && tool.path.empty() &&
+      EqualNoCase(program, L"appletviewer"))
+    return JavaRule::kAppletViewer;
   if (slot == kLauncherSlot && (EqualNoCase(program, L"java") || EqualNoCase(program, L"javaw"))) {
     if (EndsWithNoCase(name, L".class")) return JavaRule::kLauncherClass;
     if (EndsWithNoCase(name, L".jar")) return JavaRule::kLauncherJar;
@@ -133,10 +138,7 @@ DropFacts ResolveDrop(int slot, DroppedPath dropped, const std::wstring& command
   }
 
   const std::wstring droppedPath = Concat({dropped.folder, L"\\", dropped.name});
-  drop.rule = JavaRuleFor(slot, tool.program, dropped.name);
-  if (slot == kAppletSlot && tool.bare && tool.path.empty() &&
-      EqualNoCase(tool.program, L"appletviewer"))
-    drop.rule = JavaRule::kAppletViewer;
+  drop.rule = JavaRuleFor(slot, tool, dropped.name);
   if (RunsJavaCode(drop.rule) || drop.rule == JavaRule::kCompilerSource)
     drop.contents = system.contents(droppedPath);
   if (RunsJavaCode(drop.rule) && !tool.java && !tool.path.empty())
@@ -175,7 +177,7 @@ SlotRun PlanSlotRun(const DropFacts& drop, const std::wstring& viewer) {
   // old Java's installer puts its java first on the PATH, and javac may have
   // come from a JDK off it); the settings keep the bare name.
   const int needed = drop.rule == JavaRule::kLauncherClass ? drop.classFile.java() : 0;
-  if (tool.bare && tool.java && tool.java < needed && !drop.newer.path.empty()) {
+  if (!drop.newer.path.empty()) {
     tool.path = drop.newer.path;
     tool.java = drop.newer.java;
     tool.installed = true;
